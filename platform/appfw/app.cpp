@@ -1,0 +1,231 @@
+/*
+ * UI application framework stand-in: the launcher and the lifecycle.
+ *
+ * ui_app_main() parses the launch request from the command line
+ * ("--operation OP --uri URI"), and when an instance of the same
+ * application already runs, hands the request to it and returns. Otherwise
+ * it records this process as the running instance, initialises Elementary
+ * with the platform theme and locale, calls create, app_control (the launch
+ * request), resume, runs the main loop, then pause and terminate. Later
+ * requests reach app_control through the instance's request key.
+ *
+ * The application ID is PANEL_APP_ID from the environment, else the ID the
+ * build gave (the application's manifest on the panel).
+ */
+#include <app.h>
+#include <dlog.h>
+#include <vconf.h>
+#include <vconf_store.h>
+
+#include <Elementary.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "appfw_internal.h"
+
+namespace {
+
+constexpr const char *TAG = "APP_FW";
+
+ui_app_lifecycle_callback_s g_callbacks{};
+void *g_user_data = nullptr;
+std::string g_app_id;
+
+struct control_deleter {
+    void operator()(app_control_s *h) const { app_control_destroy(h); }
+};
+using control_ptr = std::unique_ptr<app_control_s, control_deleter>;
+
+std::string app_id()
+{
+    const char *env = getenv("PANEL_APP_ID");
+    if (env && *env)
+        return env;
+    return PANEL_APP_ID_DEFAULT;
+}
+
+void usage(const char *prog)
+{
+    fprintf(stderr, "usage: %s [--operation OPERATION] [--uri URI]\n", prog);
+}
+
+/* Later launch requests: "OPERATION\nURI" written by another launcher. */
+void request_changed_cb(keynode_t *node, void *)
+{
+    const char *value = vconf_keynode_get_str(node);
+    if (!value || !g_callbacks.app_control)
+        return;
+    std::string text(value);
+    size_t nl = text.find('\n');
+    std::string op = text.substr(0, nl);
+    std::string uri = nl == std::string::npos ? "" : text.substr(nl + 1);
+    app_control_h raw = nullptr;
+    if (app_control_create(&raw) != APP_CONTROL_ERROR_NONE)
+        return;
+    control_ptr request(raw);
+    app_control_set_operation(raw, op.c_str());
+    if (nl != std::string::npos)
+        app_control_set_uri(raw, uri.c_str());
+    dlog_print(DLOG_INFO, TAG, "launch request: operation %s, uri %s", op.c_str(), uri.c_str());
+    g_callbacks.app_control(raw, g_user_data);
+}
+
+void write_pid_file()
+{
+    std::string file = appfw::pid_file(g_app_id);
+    std::string dir = file.substr(0, file.rfind('/'));
+    std::string partial;
+    for (size_t i = 1; i <= dir.size(); ++i)
+        if (i == dir.size() || dir[i] == '/')
+            mkdir(dir.substr(0, i).c_str(), 0700);
+    std::ofstream(file) << getpid() << "\n";
+}
+
+void remove_pid_file()
+{
+    if (appfw::running_pid(g_app_id) == getpid())
+        unlink(appfw::pid_file(g_app_id).c_str());
+}
+
+}  // namespace
+
+int app_control_from_command_line(int argc, char **argv, app_control_h *out)
+{
+    if (!out)
+        return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    *out = nullptr;
+    const char *operation = nullptr;
+    const char *uri = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if ((!strcmp(arg, "--operation") || !strcmp(arg, "--uri")) && i + 1 < argc) {
+            (arg[2] == 'o' ? operation : uri) = argv[++i];
+        } else if (!strncmp(arg, "--operation=", 12)) {
+            operation = arg + 12;
+        } else if (!strncmp(arg, "--uri=", 6)) {
+            uri = arg + 6;
+        } else {
+            dlog_print(DLOG_ERROR, TAG, "unknown launcher argument: %s", arg);
+            return APP_CONTROL_ERROR_INVALID_PARAMETER;
+        }
+    }
+    if (!operation)
+        operation = uri ? APP_CONTROL_OPERATION_VIEW : APP_CONTROL_OPERATION_DEFAULT;
+    app_control_h handle = nullptr;
+    int ret = app_control_create(&handle);
+    if (ret != APP_CONTROL_ERROR_NONE)
+        return ret;
+    app_control_set_operation(handle, operation);
+    if (uri)
+        app_control_set_uri(handle, uri);
+    *out = handle;
+    return APP_CONTROL_ERROR_NONE;
+}
+
+char *app_get_resource_path(void)
+{
+    const char *env = getenv("PANEL_APP_RESOURCE_DIR");
+    std::string dir;
+    if (env && *env) {
+        dir = env;
+    } else {
+        char exe[4096];
+        ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+        if (n > 0) {
+            exe[n] = '\0';
+            std::string candidate(exe);
+            candidate = candidate.substr(0, candidate.rfind('/'));
+            candidate = candidate.substr(0, candidate.rfind('/')) + "/res";
+            struct stat st;
+            if (stat((candidate + "/edje").c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+                dir = candidate;
+        }
+        if (dir.empty())
+            dir = PANEL_APP_RESOURCE_DIR_DEFAULT;
+    }
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return strdup(dir.c_str());
+}
+
+int app_platform_theme_apply(void)
+{
+    const char *env = getenv("PANEL_PLATFORM_THEME");
+    std::string path = env && *env ? env : PANEL_PLATFORM_DATA_DIR "/theme.edj";
+    if (access(path.c_str(), R_OK) != 0) {
+        dlog_print(DLOG_ERROR, TAG, "platform theme %s not found", path.c_str());
+        return 0;
+    }
+    elm_theme_overlay_add(nullptr, path.c_str());
+    return 1;
+}
+
+int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, void *user_data)
+{
+    if (!callback || !callback->create) {
+        dlog_print(DLOG_ERROR, TAG, "ui_app_main without a create callback");
+        return APP_ERROR_INVALID_PARAMETER;
+    }
+    app_control_h raw = nullptr;
+    if (app_control_from_command_line(argc, argv, &raw) != APP_CONTROL_ERROR_NONE) {
+        usage(argc > 0 ? argv[0] : "app");
+        return APP_ERROR_INVALID_PARAMETER;
+    }
+    control_ptr request(raw);
+    g_callbacks = *callback;
+    g_user_data = user_data;
+    g_app_id = app_id();
+
+    if (appfw::running_pid(g_app_id) > 0) {
+        char *op = nullptr, *uri = nullptr;
+        app_control_get_operation(raw, &op);
+        app_control_get_uri(raw, &uri);
+        int ret = appfw::forward_request(g_app_id, op, uri);
+        free(op);
+        free(uri);
+        fprintf(stderr, "%s already runs: launch request handed over\n", g_app_id.c_str());
+        return ret == APP_CONTROL_ERROR_NONE ? APP_ERROR_NONE : APP_ERROR_ALREADY_RUNNING;
+    }
+
+    app_platform_locale_apply();
+    elm_init(argc, argv);
+    elm_policy_set(ELM_POLICY_QUIT, ELM_POLICY_QUIT_LAST_WINDOW_CLOSED);
+    app_platform_theme_apply();
+    appfw::eext_install_key_filter();
+    write_pid_file();
+
+    int result = APP_ERROR_NONE;
+    if (!g_callbacks.create(user_data)) {
+        dlog_print(DLOG_ERROR, TAG, "create callback refused to start");
+        result = APP_ERROR_INVALID_CONTEXT;
+    } else {
+        std::string key = appfw::request_key(g_app_id);
+        vconf_notify_key_changed(key.c_str(), request_changed_cb, nullptr);
+        if (g_callbacks.app_control)
+            g_callbacks.app_control(raw, user_data);
+        if (g_callbacks.resume)
+            g_callbacks.resume(user_data);
+        elm_run();
+        if (g_callbacks.pause)
+            g_callbacks.pause(user_data);
+        vconf_ignore_key_changed(key.c_str(), request_changed_cb);
+    }
+    if (g_callbacks.terminate)
+        g_callbacks.terminate(user_data);
+    remove_pid_file();
+    appfw::eext_remove_key_filter();
+    elm_shutdown();
+    return result;
+}
+
+void ui_app_exit(void)
+{
+    elm_exit();
+}

@@ -1,0 +1,89 @@
+/*
+ * Soft AP stand-in. Whether the soft AP is on is the bool key
+ * "memory/softap/enabled" (missing = off). softap_disable() turns it off
+ * and reports through the disabled callback later on the main loop, never
+ * inside the call.
+ */
+#include <softap.h>
+#include <vconf.h>
+
+#include <Ecore.h>
+
+#include <memory>
+
+#define SOFTAP_KEY "memory/softap/enabled"
+
+struct softap_s {
+    softap_disabled_cb cb = nullptr;
+    void *user_data = nullptr;
+    Ecore_Timer *pending = nullptr;
+};
+
+namespace {
+
+Eina_Bool disabled_report_cb(void *data)
+{
+    auto *h = static_cast<softap_s *>(data);
+    h->pending = nullptr;
+    if (h->cb)
+        h->cb(SOFTAP_ERROR_NONE, SOFTAP_DISABLED_BY_REQUEST, h->user_data);
+    return ECORE_CALLBACK_CANCEL;
+}
+
+}  // namespace
+
+int softap_create(softap_h *softap)
+{
+    if (!softap)
+        return SOFTAP_ERROR_INVALID_PARAMETER;
+    *softap = std::make_unique<softap_s>().release();
+    return SOFTAP_ERROR_NONE;
+}
+
+int softap_destroy(softap_h softap)
+{
+    if (!softap)
+        return SOFTAP_ERROR_INVALID_PARAMETER;
+    std::unique_ptr<softap_s> owner(softap);
+    if (owner->pending)
+        ecore_timer_del(owner->pending);
+    return SOFTAP_ERROR_NONE;
+}
+
+int softap_is_enabled(softap_h softap, bool *enable)
+{
+    if (!softap || !enable)
+        return SOFTAP_ERROR_INVALID_PARAMETER;
+    int value = 0;
+    *enable = vconf_get_bool(SOFTAP_KEY, &value) == VCONF_OK && value;
+    return SOFTAP_ERROR_NONE;
+}
+
+int softap_disable(softap_h softap)
+{
+    if (!softap)
+        return SOFTAP_ERROR_INVALID_PARAMETER;
+    if (vconf_set_bool(SOFTAP_KEY, 0) != VCONF_OK)
+        return SOFTAP_ERROR_OPERATION_FAILED;
+    if (!softap->pending)
+        softap->pending = ecore_timer_add(0.2, disabled_report_cb, softap);
+    return SOFTAP_ERROR_NONE;
+}
+
+int softap_set_disabled_cb(softap_h softap, softap_disabled_cb callback, void *user_data)
+{
+    if (!softap || !callback)
+        return SOFTAP_ERROR_INVALID_PARAMETER;
+    softap->cb = callback;
+    softap->user_data = user_data;
+    return SOFTAP_ERROR_NONE;
+}
+
+int softap_unset_disabled_cb(softap_h softap)
+{
+    if (!softap)
+        return SOFTAP_ERROR_INVALID_PARAMETER;
+    softap->cb = nullptr;
+    softap->user_data = nullptr;
+    return SOFTAP_ERROR_NONE;
+}

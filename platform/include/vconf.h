@@ -1,0 +1,80 @@
+/*
+ * Key-value configuration store of the panel platform (desktop stand-in).
+ *
+ * Keys are slash-separated names such as "memory/refrigerator/TxMessage" or
+ * "db/menu_widget/language". Keys under "db/" persist; keys under "memory/"
+ * are volatile (a fresh platform starts without them). Every key holds one
+ * typed value: int, bool, double or string.
+ *
+ * The store lives in the directory named by PANEL_PLATFORM_DIR (default:
+ * $XDG_RUNTIME_DIR/panel-platform, or /tmp/panel-platform-UID). Several
+ * processes share it. Writes are atomic: a reader sees the old or the new
+ * value, never a mix.
+ *
+ * Change notifications are delivered on the Ecore main loop of the process
+ * that registered them, for every write by any process, including a write of
+ * the value the key already holds. The library needs Ecore (not Elementary)
+ * only when notifications are used.
+ *
+ * All functions return VCONF_OK (0) on success and VCONF_ERROR (-1) on
+ * failure: missing key, value of another type, refused key name, I/O error.
+ * The reason of the last failure is logged at error level with tag "VCONF".
+ */
+#ifndef PANEL_VCONF_H
+#define PANEL_VCONF_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VCONF_OK 0
+#define VCONF_ERROR (-1)
+
+enum vconf_t {
+    VCONF_TYPE_NONE = 0,
+    VCONF_TYPE_STRING = 40,
+    VCONF_TYPE_INT = 41,
+    VCONF_TYPE_DOUBLE = 42,
+    VCONF_TYPE_BOOL = 43,
+    VCONF_TYPE_DIR
+};
+
+/* A key and its value as handed to a change callback. Valid only during
+ * the callback. */
+typedef struct _keynode_t keynode_t;
+
+typedef void (*vconf_callback_fn)(keynode_t *node, void *user_data);
+
+int vconf_set_int(const char *in_key, const int intval);
+int vconf_set_bool(const char *in_key, const int boolval);
+int vconf_set_dbl(const char *in_key, const double dblval);
+int vconf_set_str(const char *in_key, const char *strval);
+
+/* Getters leave *out untouched on failure. */
+int vconf_get_int(const char *in_key, int *intval);
+int vconf_get_bool(const char *in_key, int *boolval);
+int vconf_get_dbl(const char *in_key, double *dblval);
+/* Returns a malloc'ed copy the caller frees, or NULL on failure. */
+char *vconf_get_str(const char *in_key);
+
+/* Removes the key. Watchers are told (their node has type VCONF_TYPE_NONE). */
+int vconf_unset(const char *in_key);
+
+/* Registers cb for changes of in_key. The same (key, cb) pair may be
+ * registered once; a second registration fails. */
+int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb, void *user_data);
+int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb);
+
+const char *vconf_keynode_get_name(keynode_t *keynode);
+int vconf_keynode_get_type(keynode_t *keynode);
+int vconf_keynode_get_int(keynode_t *keynode);
+int vconf_keynode_get_bool(keynode_t *keynode);
+double vconf_keynode_get_dbl(keynode_t *keynode);
+/* Belongs to the node; copy it to keep it. */
+const char *vconf_keynode_get_str(keynode_t *keynode);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,35 @@
+/*
+ * Desktop-only extras of the key store, used by the key tool, the micom
+ * service and tests. The panel application never includes this header.
+ */
+#ifndef PANEL_VCONF_STORE_H
+#define PANEL_VCONF_STORE_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The platform directory in use (PANEL_PLATFORM_DIR or the default).
+ * Never NULL; the text belongs to the library. */
+const char *vconf_store_dir(void);
+
+/* 1 when the key name is acceptable to the store, 0 otherwise. */
+int vconf_store_key_valid(const char *key);
+
+/* Calls fn for every key whose name starts with prefix (all keys for NULL
+ * or ""), in name order. Returns the number of keys visited or -1. */
+typedef void (*vconf_store_list_fn)(const char *key, void *user_data);
+int vconf_store_list(const char *prefix, vconf_store_list_fn fn, void *user_data);
+
+/* Type of a stored key (enum vconf_t), VCONF_TYPE_NONE when missing. */
+int vconf_store_type(const char *key);
+
+/* Value of any type rendered as text (ints and bools in decimal). Returns a
+ * malloc'ed string or NULL when the key is missing. */
+char *vconf_store_get_text(const char *key);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

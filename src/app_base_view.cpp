@@ -1,0 +1,240 @@
+/*
+ * What the engineer sees first: the main layout with its naviframe and the
+ * main menu; the containers of the refrigerator test view; the blocking
+ * overlay the screens raise while they wait for the micom; and the back-key
+ * rules (leaving the test view stops every test and removes its widgets;
+ * back on the main menu, or on a directly launched test view, ends the
+ * application).
+ *
+ * State: none of its own; everything lives in the application record.
+ */
+#include "app_base_view.h"
+
+#include <efl_extension.h>
+#include <libintl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "common.h"
+#include "fridge-function-test/entry_monitor.h"
+#include "fridge-function-test/list_panel.h"
+#include "log.h"
+#include "setting/setting.h"
+#include "static/static_ip.h"
+
+#define _(text) dcgettext(NULL, text, LC_MESSAGES)
+
+namespace {
+
+constexpr std::size_t GUIDE_BUFFER_SIZE = 250;
+constexpr int BLOCK_WIDTH = 1080;
+constexpr int BLOCK_HEIGHT = 1360;
+
+void _create_bg(Evas_Object *win)
+{
+    LOGD("START");
+    Evas_Object *bg = elm_bg_add(win);
+    evas_object_size_hint_weight_set(bg, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_win_resize_object_add(win, bg);
+    evas_object_show(bg);
+    appdata_instance()->bg = bg;
+    LOGD("END");
+}
+
+void _create_navigation_layout(Evas_Object *nf, Evas_Object *content)
+{
+    Elm_Object_Item *item = elm_naviframe_item_push(nf, nullptr, nullptr, nullptr, content, nullptr);
+    elm_naviframe_item_title_enabled_set(item, EINA_FALSE, EINA_FALSE);
+    elm_naviframe_item_pop_cb_set(item, _navi_item_pop_cb, (void *)0);
+}
+
+void block_signal(const char *signal)
+{
+    Evas_Object *block = appdata_get_block_edje();
+    if (block)
+        edje_object_signal_emit(elm_layout_edje_get(block), signal, "bg");
+}
+
+}  // namespace
+
+Evas_Object *_create_layout_main(Evas_Object *parent)
+{
+    LOGD("START");
+    RETV_IF(NULL == parent, nullptr);
+    Evas_Object *layout = elm_layout_add(parent);
+    RETV_IF(NULL == layout, nullptr);
+    elm_layout_theme_set(layout, "layout", "application", "default");
+    evas_object_size_hint_weight_set(layout, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_object_content_set(parent, layout);
+    evas_object_show(layout);
+    LOGD("END");
+    return layout;
+}
+
+void load_base_view(appdata_s *ad)
+{
+    LOGD("START");
+    ad->layout = _create_layout_main(ad->win);
+    elm_layout_theme_set(ad->layout, "layout", "application", "default");
+    elm_win_resize_object_add(ad->win, ad->layout);
+    evas_object_show(ad->layout);
+
+    ad->nf = elm_naviframe_add(ad->layout);
+    elm_object_part_content_set(ad->layout, "elm.swallow.content", ad->nf);
+
+    Evas_Object *list = create_main_list(ad);
+    Elm_Object_Item *item = elm_naviframe_item_push(ad->nf, _("REFLCD_NV2_EM_ENGINEER_MODE"),
+                                                    nullptr, nullptr, list, nullptr);
+    elm_naviframe_item_pop_cb_set(item, _navi_item_pop_cb, (void *)1);
+
+    eext_object_event_callback_add(ad->nf, EEXT_CALLBACK_BACK, main_back_cb, ad->nf);
+    eext_object_event_callback_add(ad->nf, EEXT_CALLBACK_MORE, main_more_cb, ad->nf);
+    LOGD("END");
+}
+
+Evas_Object *create_main_list(appdata_s *ad)
+{
+    LOGD("");
+    Evas_Object *list = elm_list_add(ad->nf);
+    elm_list_mode_set(list, ELM_LIST_COMPRESS);
+    evas_object_smart_callback_add(list, "selected", list_selected_cb, nullptr);
+
+    elm_list_item_append(list, _("REFLCD_NV2_EM_SYSTEM_INFORMATION"), nullptr, nullptr,
+                         get_system_info_cb, list);
+    elm_list_item_append(list, _("REFLCD_NV2_EM_PANEL_FUNCTION_TEST"), nullptr, nullptr,
+                         test_panel_function_cb, ad->nf);
+    elm_list_item_append(list, _("REFLCD_NV2_EM_FRIDGE_FUNCTION_TEST"), nullptr, nullptr,
+                         test_fridge_function_cb2, ad->nf);
+    ad->static_ip.navi = ad->nf;
+    elm_list_item_append(list, _("REFLCD_NV2_EM_STATIC_IP_SETTING"), nullptr, nullptr,
+                         static_ip_cb, &ad->static_ip);
+    elm_list_item_append(list, _("REFLCD_NV2_EM_SETTING"), nullptr, nullptr, setting_cb, ad);
+    elm_list_item_append(list, "File Transfer", nullptr, nullptr, fota_update_cb, ad);
+
+    std::string guide = format_cut(
+        GUIDE_BUFFER_SIZE,
+        "<br><br><br><br><br><br><br><br><br><font color=#0014ff>%s</font>",
+        _("REFLCD_NV2_EM_GUIDE"));
+    elm_list_item_append(list, guide.c_str(), nullptr, nullptr, nullptr, nullptr);
+
+    elm_list_go(list);
+    return list;
+}
+
+void list_selected_cb(void *, Evas_Object *obj, void *)
+{
+    Elm_Object_Item *item = elm_list_selected_item_get(obj);
+    if (item)
+        elm_list_item_selected_set(item, EINA_FALSE);
+}
+
+void main_back_cb(void *data, Evas_Object *, void *)
+{
+    elm_naviframe_item_pop(static_cast<Evas_Object *>(data));
+}
+
+void main_more_cb(void *data, Evas_Object *, void *)
+{
+    Elm_Object_Item *top = elm_naviframe_top_item_get(static_cast<Evas_Object *>(data));
+    if (!top)
+        return;
+    Evas_Object *more = elm_object_item_part_content_get(top, "toolbar_more_btn");
+    if (more)
+        evas_object_smart_callback_call(more, "clicked", nullptr);
+}
+
+void load_base_view2(void)
+{
+    LOGD("START");
+    appdata_s *ad = appdata_instance();
+    Evas_Object *win = appdata_get_win();
+
+    if (!appdata_get_bg())
+        _create_bg(win);
+
+    Evas_Object *conform = elm_conformant_add(win);
+    appdata_set_conform(conform);
+    evas_object_size_hint_weight_set(conform, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    elm_win_resize_object_add(win, conform);
+    elm_object_style_set(conform, "nokeypad");
+    evas_object_show(conform);
+
+    Evas_Object *layout = _create_layout_main(conform);
+    appdata_set_layout(layout);
+    LOGD("layout : %p", (void *)layout);
+
+    Evas_Object *edje = load_edj(layout, app_res_path("edje/monitor.edj").c_str(), "main");
+    appdata_set_edje(edje);
+    evas_object_show(edje);
+    evas_object_name_set(edje, "base_edje");
+
+    Evas_Object *block = load_edj(layout, app_res_path("edje/blocking.edj").c_str(), "block_grp");
+    appdata_set_block_edje(block);
+    evas_object_size_hint_weight_set(block, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
+    block_signal("event,enable");
+    evas_object_raise(block);
+    evas_object_move(block, 0, 0);
+    evas_object_resize(block, BLOCK_WIDTH, BLOCK_HEIGHT);
+    evas_object_hide(block);
+
+    _create_navigation_layout(ad->nf, edje);
+    elm_object_part_content_set(layout, "elm.swallow.content", ad->nf);
+    LOGD("END");
+}
+
+void block_view(void)
+{
+    LOGD("START");
+    Evas_Object *block = appdata_get_block_edje();
+    block_signal("event,disable");
+    evas_object_raise(block);
+    evas_object_show(block);
+}
+
+void unblock_view(void)
+{
+    LOGD("START");
+    block_signal("event,enable");
+    evas_object_hide(appdata_get_block_edje());
+}
+
+Eina_Bool _navi_item_pop_cb(void *data, Elm_Object_Item *)
+{
+    LOGD("START");
+    if ((intptr_t)data == 1) {
+        elm_exit();
+        return EINA_TRUE;
+    }
+    start_mode(0);
+    unblock_view();
+    delete_logbox();
+    delete_box();
+    delete_button();
+    if (appdata_get_fridgeLaunchFlag() == 1)
+        elm_exit();
+    return EINA_TRUE;
+}
+
+void ok_btn_clicked_cb(void *data, Evas_Object *, void *)
+{
+    evas_object_del(static_cast<Evas_Object *>(data));
+}
+
+void get_system_info_cb(void *, Evas_Object *, void *)
+{
+    LOGD("START");
+    LOGD("system information popup is not available in this build");
+}
+
+void test_panel_function_cb(void *, Evas_Object *, void *)
+{
+    LOGD("test panel function");
+    LOGD("panel function test launch is not available in this build");
+}
+
+void fota_update_cb(void *, Evas_Object *, void *)
+{
+    LOGD("START");
+    LOGD("firmware-update client launch is not available in this build");
+}

@@ -1,0 +1,31 @@
+/*
+ * Main layout, naviframe, main menu, refrigerator test view containers and
+ * the blocking overlay.
+ */
+#ifndef EM_APP_BASE_VIEW_H
+#define EM_APP_BASE_VIEW_H
+
+#include <Elementary.h>
+
+#include "main.h"
+
+void load_base_view(appdata_s *ad);
+Evas_Object *_create_layout_main(Evas_Object *parent);
+Evas_Object *create_main_list(appdata_s *ad);
+void load_base_view2(void);
+
+void block_view(void);
+void unblock_view(void);
+
+Eina_Bool _navi_item_pop_cb(void *data, Elm_Object_Item *item);
+void list_selected_cb(void *data, Evas_Object *obj, void *event_info);
+void main_back_cb(void *data, Evas_Object *obj, void *event_info);
+void main_more_cb(void *data, Evas_Object *obj, void *event_info);
+void ok_btn_clicked_cb(void *data, Evas_Object *obj, void *event_info);
+
+/* Main-menu handlers whose screens are not built yet log and return. */
+void get_system_info_cb(void *data, Evas_Object *obj, void *event_info);
+void test_panel_function_cb(void *data, Evas_Object *obj, void *event_info);
+void fota_update_cb(void *data, Evas_Object *obj, void *event_info);
+
+#endif

@@ -1,0 +1,197 @@
+/*
+ * Helpers shared by the screens.
+ *
+ * State: the table of the test view's buttons (15 places and a count).
+ * Reads: memory/refrigerator/ErrorList (connection check), the panel
+ * language key. No timers.
+ */
+#include "common.h"
+
+#include <app.h>
+#include <vconf.h>
+
+#include <array>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <sys/time.h>
+
+#include "fridge-function-test/micom_channel.h"
+#include "log.h"
+
+namespace {
+
+std::array<Evas_Object *, BUTTON_TABLE_SIZE> g_buttons{};
+int g_button_count = 0;
+
+constexpr std::size_t LANGUAGE_BUFFER_SIZE = 15;
+
+}  // namespace
+
+Evas_Object *add_menu_button(Evas_Object *parent, const char *style, const char *label, int x,
+                             int y, int w, int h)
+{
+    LOGD("START");
+    /* The test view uses 10 of the 15 places; refusing an extra button keeps
+     * a repeated build from writing past the table. */
+    RETV_IF(g_button_count >= BUTTON_TABLE_SIZE, nullptr);
+    Evas_Object *button = elm_button_add(parent);
+    RETV_IF(NULL == button, nullptr);
+    g_buttons[g_button_count] = button;
+    elm_object_text_set(button, label);
+    elm_object_style_set(button, style);
+    evas_object_move(button, x, y);
+    evas_object_resize(button, w, h);
+    evas_object_raise(button);
+    g_button_count++;
+    return button;
+}
+
+int button_count(void)
+{
+    return g_button_count;
+}
+
+Evas_Object *button_at(int index)
+{
+    if (index < 0 || index >= g_button_count)
+        return nullptr;
+    return g_buttons[index];
+}
+
+void button_table_reset(void)
+{
+    g_buttons.fill(nullptr);
+    g_button_count = 0;
+}
+
+int get_current_date(char *buffer)
+{
+    if (!buffer)
+        return 0;
+    time_t now = time(nullptr);
+    struct timeval tv;
+    gettimeofday(&tv, nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    char date[20];
+    strftime(date, sizeof date, "%Y-%m-%d-%H:%M:%S", &local);
+    /* ".%04ld" into 5 bytes keeps the dot and the first three digits. */
+    std::string fraction = format_cut(5, ".%04ld", (long)(tv.tv_usec / 1000));
+    return snprintf(buffer, 28, "%s%s ", date, fraction.c_str());
+}
+
+void play_sound_button(void)
+{
+    LOGD("START");
+}
+
+char *replaceAll(const char *text, const char *old, const char *replacement)
+{
+    if (!text || !old || !replacement)
+        return nullptr;
+    std::size_t old_len = strlen(old);
+    if (old_len == 0)
+        return const_cast<char *>(text); /* the very same text, not a copy */
+    std::size_t new_len = strlen(replacement);
+    std::size_t text_len = strlen(text);
+    std::size_t result_len = text_len;
+    if (new_len != old_len) {
+        std::size_t count = 0;
+        for (const char *p = text; (p = strstr(p, old)) != nullptr; p += old_len)
+            count++;
+        result_len = text_len + count * new_len - count * old_len;
+    }
+    char *result = static_cast<char *>(malloc(result_len + 1));
+    if (!result)
+        return nullptr;
+    char *out = result;
+    for (const char *p = text; *p;) {
+        if (strncmp(p, old, old_len) == 0) {
+            memcpy(out, replacement, new_len);
+            out += new_len;
+            p += old_len;
+        } else {
+            *out++ = *p++;
+        }
+    }
+    *out = '\0';
+    return result;
+}
+
+int check_connection_error(void)
+{
+    std::optional<std::string> list = key_get_str(VCONFKEY_REFRIGERATOR_ERROR_LIST);
+    if (!list)
+        return 1;
+    std::string_view rest(*list);
+    while (!rest.empty()) {
+        std::size_t start = rest.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        rest.remove_prefix(start);
+        std::string_view token = rest.substr(0, rest.find(' '));
+        if (token[0] == 'E')
+            return 0;
+        if (token.substr(0, 2) == "41")
+            return 1;
+        rest.remove_prefix(token.size());
+    }
+    return 1;
+}
+
+std::string format_cut(std::size_t bufsize, const char *fmt, ...)
+{
+    if (bufsize == 0 || !fmt)
+        return {};
+    std::string out(bufsize, '\0');
+    va_list ap;
+    va_start(ap, fmt);
+    int n = vsnprintf(out.data(), bufsize, fmt, ap);
+    va_end(ap);
+    if (n < 0)
+        return {};
+    out.resize(std::min<std::size_t>(static_cast<std::size_t>(n), bufsize - 1));
+    return out;
+}
+
+std::string cut_text(const char *text, std::size_t max_chars)
+{
+    if (!text)
+        return {};
+    return std::string(text, strnlen(text, max_chars));
+}
+
+std::optional<std::string> key_get_str(const char *key)
+{
+    std::unique_ptr<char, decltype(&free)> value(vconf_get_str(key), &free);
+    if (!value)
+        return std::nullopt;
+    return std::string(value.get());
+}
+
+std::optional<int> key_get_int(const char *key)
+{
+    int value = 0;
+    if (vconf_get_int(key, &value) != VCONF_OK)
+        return std::nullopt;
+    return value;
+}
+
+bool is_korean_language(void)
+{
+    std::optional<std::string> lang = key_get_str(VCONFKEY_LANGSET);
+    if (!lang)
+        return false;
+    return cut_text(lang->c_str(), LANGUAGE_BUFFER_SIZE - 1).compare(0, 5, "ko_KR") == 0;
+}
+
+std::string app_res_path(std::string_view relative)
+{
+    std::unique_ptr<char, decltype(&free)> dir(app_get_resource_path(), &free);
+    std::string path = dir ? dir.get() : "";
+    path += relative;
+    return path;
+}

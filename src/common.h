@@ -1,0 +1,59 @@
+/*
+ * Helpers shared by the screens: the test-view button table, time stamps,
+ * string replacement, the micom connection check, configuration-key reads
+ * and the fixed-size text formatting that the screens' texts follow.
+ */
+#ifndef EM_COMMON_H
+#define EM_COMMON_H
+
+#include <Elementary.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#define BUTTON_TABLE_SIZE 15
+
+/* Creates a button under parent at (x, y), w x h, raised, not shown, and
+ * keeps it in the button table. The table holds 15 buttons; a 16th call is
+ * refused (logged, NULL) rather than overrunning it. */
+Evas_Object *add_menu_button(Evas_Object *parent, const char *style, const char *label, int x,
+                             int y, int w, int h);
+int button_count(void);
+Evas_Object *button_at(int index);
+/* Empties the table after its buttons were deleted. */
+void button_table_reset(void);
+
+/* Local time "%Y-%m-%d-%H:%M:%S", a dot and three digits, and a space, into
+ * buffer (at least 28 bytes). Returns the text's length. */
+int get_current_date(char *buffer);
+
+void play_sound_button(void);
+
+/* New copy of text with every non-overlapping old replaced by replacement
+ * (free() it); text itself when old is empty; NULL when memory runs out. */
+char *replaceAll(const char *text, const char *old, const char *replacement);
+
+/* 1 when memory/refrigerator/ErrorList reports the micom link broken. */
+int check_connection_error(void);
+
+/* What snprintf leaves in a buffer of bufsize bytes: the formatted text cut
+ * to at most bufsize - 1 bytes. */
+std::string format_cut(std::size_t bufsize, const char *fmt, ...)
+    __attribute__((format(printf, 2, 3)));
+/* text cut to at most max_chars bytes (NULL gives ""). */
+std::string cut_text(const char *text, std::size_t max_chars);
+
+/* Key reads; nullopt when the key is missing or of another type. */
+std::optional<std::string> key_get_str(const char *key);
+std::optional<int> key_get_int(const char *key);
+
+/* Panel language read into a 15-byte buffer; Korean when it begins with
+ * "ko_KR". A missing key counts as not Korean. */
+bool is_korean_language(void);
+
+/* Path of a file under the application's resource directory. */
+std::string app_res_path(std::string_view relative);
+
+#endif

@@ -1,0 +1,263 @@
+/*
+ * Widget-test fixture: see fixture.h.
+ */
+#include "fixture.h"
+
+#include <Ecore.h>
+#include <Ecore_Evas.h>
+#include <Ecore_Input.h>
+#include <Efreet.h>
+#include <app.h>
+#include <dlog_capture.h>
+#include <sqlite3.h>
+#include <vconf.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+Eina_Bool quit_cb(void *data)
+{
+    *static_cast<bool *>(data) = true;
+    ecore_main_loop_quit();
+    return ECORE_CALLBACK_CANCEL;
+}
+
+void feed_key(int type, const char *name)
+{
+    auto *ev = static_cast<Ecore_Event_Key *>(calloc(1, sizeof(Ecore_Event_Key)));
+    ev->keyname = name;
+    ev->key = name;
+    ev->timestamp = (unsigned int)(ecore_time_get() * 1000);
+    ecore_event_add(type, ev, nullptr, nullptr);
+}
+
+}  // namespace
+
+void AppTest::SetUp()
+{
+    char tmpl[] = "/tmp/em-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    setenv("PANEL_PLATFORM_DIR", (dir_ + "/platform").c_str(), 1);
+    setenv("ENGINEER_MODE_PROFILE_DIR", (dir_ + "/profile").c_str(), 1);
+    setenv("ELM_DISPLAY", "buffer", 1);
+    setenv("ELM_SCALE", "1.0", 1);
+    ecore_app_no_system_modules();
+    efreet_cache_disable();
+    elm_init(0, nullptr);
+    app_platform_locale_apply();
+    ASSERT_EQ(app_platform_theme_apply(), 1);
+    dlog_capture_start();
+
+    ad_ = appdata_instance();
+    memset(ad_, 0, sizeof *ad_);
+    ad_->name = EM_PACKAGE_ID;
+    ASSERT_TRUE(_create(ad_));
+    run_loop(0.05);
+}
+
+void AppTest::TearDown()
+{
+    if (ad_)
+        _terminate(ad_);
+    dlog_capture_stop();
+    elm_shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+bool AppTest::run_loop(double seconds)
+{
+    bool fired = false;
+    Ecore_Timer *timer = ecore_timer_add(seconds, quit_cb, &fired);
+    ecore_main_loop_begin();
+    if (!fired)
+        ecore_timer_del(timer);
+    return fired;
+}
+
+void AppTest::settle()
+{
+    for (int i = 0; i < 5; ++i) {
+        edje_message_signal_process();
+        ecore_main_loop_iterate();
+    }
+    edje_message_signal_process();
+}
+
+void AppTest::open_test_view()
+{
+    Elm_Object_Item *fake_item = nullptr;
+    test_fridge_function_cb2(ad_->nf, nullptr, &fake_item);
+    run_loop(0.35);
+}
+
+void AppTest::launch(const char *operation, const char *uri)
+{
+    app_control_h request = nullptr;
+    ASSERT_EQ(app_control_create(&request), APP_CONTROL_ERROR_NONE);
+    if (operation)
+        app_control_set_operation(request, operation);
+    if (uri)
+        app_control_set_uri(request, uri);
+    _app_control(request, ad_);
+    app_control_destroy(request);
+    run_loop(0.35);
+}
+
+bool AppTest::press_back()
+{
+    feed_key(ECORE_EVENT_KEY_DOWN, "Escape");
+    feed_key(ECORE_EVENT_KEY_UP, "Escape");
+    return run_loop(0.5);
+}
+
+void AppTest::click(Evas_Object *obj)
+{
+    ASSERT_NE(obj, nullptr);
+    int x, y, w, h;
+    evas_object_geometry_get(obj, &x, &y, &w, &h);
+    click_at(x + w / 2, y + h / 2);
+}
+
+void AppTest::click_at(int x, int y)
+{
+    Evas *evas = evas_object_evas_get(appdata_get_win());
+    unsigned int ts = (unsigned int)(ecore_time_get() * 1000);
+    evas_event_feed_mouse_move(evas, x, y, ts, nullptr);
+    evas_event_feed_mouse_down(evas, 1, EVAS_BUTTON_NONE, ts + 1, nullptr);
+    evas_event_feed_mouse_up(evas, 1, EVAS_BUTTON_NONE, ts + 2, nullptr);
+    settle();
+}
+
+std::string AppTest::log_text()
+{
+    Evas_Object *entry = entry_monitor_get_entry();
+    if (!entry)
+        return "";
+    const char *text = elm_entry_entry_get(entry);
+    return text ? text : "";
+}
+
+std::vector<std::string> AppTest::rows(Evas_Object *list)
+{
+    std::vector<std::string> out;
+    if (!list)
+        return out;
+    const Eina_List *l;
+    void *item;
+    EINA_LIST_FOREACH(elm_list_items_get(list), l, item) {
+        const char *text = elm_object_item_text_get(static_cast<Elm_Object_Item *>(item));
+        out.emplace_back(text ? text : "");
+    }
+    return out;
+}
+
+Elm_Object_Item *AppTest::row(Evas_Object *list, const std::string &text)
+{
+    const Eina_List *l;
+    void *item;
+    EINA_LIST_FOREACH(elm_list_items_get(list), l, item) {
+        const char *t = elm_object_item_text_get(static_cast<Elm_Object_Item *>(item));
+        if (t && text == t)
+            return static_cast<Elm_Object_Item *>(item);
+    }
+    return nullptr;
+}
+
+std::string AppTest::part(const char *name)
+{
+    Evas_Object *edje = appdata_get_edje();
+    if (!edje)
+        return "";
+    const char *text = elm_object_part_text_get(edje, name);
+    return text ? text : "";
+}
+
+int AppTest::nf_items() const
+{
+    return (int)eina_list_count(elm_naviframe_items_get(ad_->nf));
+}
+
+void AppTest::set_str(const char *key, const char *value)
+{
+    ASSERT_EQ(vconf_set_str(key, value), 0) << key;
+}
+
+void AppTest::set_int(const char *key, int value)
+{
+    ASSERT_EQ(vconf_set_int(key, value), 0) << key;
+}
+
+std::optional<std::string> AppTest::get_str(const char *key)
+{
+    std::unique_ptr<char, decltype(&free)> value(vconf_get_str(key), &free);
+    if (!value)
+        return std::nullopt;
+    return std::string(value.get());
+}
+
+std::optional<int> AppTest::get_int(const char *key)
+{
+    int value = 0;
+    if (vconf_get_int(key, &value) != 0)
+        return std::nullopt;
+    return value;
+}
+
+bool AppTest::logged(const std::string &text)
+{
+    return dlog_capture_contains(text.c_str()) != 0;
+}
+
+int AppTest::log_count(const std::string &text)
+{
+    int n = 0;
+    for (int i = 0; i < dlog_capture_count(); ++i)
+        if (strstr(dlog_capture_line(i), text.c_str()))
+            n++;
+    return n;
+}
+
+void AppTest::clear_log()
+{
+    dlog_capture_clear();
+}
+
+std::string AppTest::make_db(const std::string &model, const std::string &sql)
+{
+    std::string db_dir = dir_ + "/profile/" + model + "/db";
+    std::filesystem::create_directories(db_dir);
+    std::string path = db_dir + "/engineer_mode.db";
+    std::filesystem::remove(path);
+    sqlite3 *db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char *error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    set_str("memory/refrigerator/ModelName", model.c_str());
+    return path;
+}
+
+void AppTest::screenshot(const std::string &path)
+{
+    Evas_Object *win = appdata_get_win();
+    Ecore_Evas *ee = ecore_evas_ecore_evas_get(evas_object_evas_get(win));
+    int w, h;
+    ecore_evas_geometry_get(ee, nullptr, nullptr, &w, &h);
+    const void *pixels = ecore_evas_buffer_pixels_get(ee);
+    if (!pixels)
+        return;
+    Evas_Object *img = evas_object_image_add(evas_object_evas_get(win));
+    evas_object_image_size_set(img, w, h);
+    evas_object_image_alpha_set(img, EINA_FALSE);
+    evas_object_image_data_copy_set(img, const_cast<void *>(pixels));
+    evas_object_image_save(img, path.c_str(), nullptr, nullptr);
+    evas_object_del(img);
+}

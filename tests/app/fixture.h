@@ -1,0 +1,78 @@
+/*
+ * Fixture of the widget tests: a fresh platform directory and profile
+ * directory per test, the application's _create run on Elementary's buffer
+ * engine, and helpers that act and look as a person would (clicks by real
+ * mouse events, back by a real key press, the log box text, list rows, the
+ * test view's text parts, keys, log lines).
+ */
+#ifndef EM_TEST_FIXTURE_H
+#define EM_TEST_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <Elementary.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "main.h"
+#include "fridge-function-test/entry_monitor.h"
+#include "fridge-function-test/list_panel.h"
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /* Runs the main loop for the given time. Returns false when something
+     * else ended the loop first (the application called elm_exit). */
+    static bool run_loop(double seconds);
+    /* Lets pending events, signals and jobs run. */
+    static void settle();
+
+    /* Opens the test view as the main menu's entry does (flag not 1). */
+    void open_test_view();
+    /* Sends a launch request to _app_control. */
+    void launch(const char *operation, const char *uri);
+    /* Presses the hardware back key (a real Escape key event) and lets the
+     * naviframe finish. Returns false when the application ended. */
+    bool press_back();
+
+    /* A mouse click at the centre of obj, or at (x, y). */
+    static void click(Evas_Object *obj);
+    static void click_at(int x, int y);
+
+    /* The log box's markup, "" when there is none. */
+    static std::string log_text();
+    /* Texts of the rows of a list. */
+    static std::vector<std::string> rows(Evas_Object *list);
+    static Elm_Object_Item *row(Evas_Object *list, const std::string &text);
+    /* A text part of the test view's layout, "" when unset. */
+    static std::string part(const char *name);
+    /* Number of items in the naviframe. */
+    int nf_items() const;
+
+    static void set_str(const char *key, const char *value);
+    static void set_int(const char *key, int value);
+    static std::optional<std::string> get_str(const char *key);
+    static std::optional<int> get_int(const char *key);
+
+    /* 1 when a captured log line contains the text. */
+    static bool logged(const std::string &text);
+    static int log_count(const std::string &text);
+    static void clear_log();
+
+    /* Creates PROFILE/MODEL/db/engineer_mode.db from SQL and sets the
+     * model name key. Returns the database path. */
+    std::string make_db(const std::string &model, const std::string &sql);
+
+    /* Saves the window's pixels as a PNG (for people looking at a run). */
+    void screenshot(const std::string &path);
+
+    std::string dir_;
+    appdata_s *ad_ = nullptr;
+    bool exited_ = false;
+};
+
+#endif
