@@ -1,0 +1,561 @@
+/*
+ * Simulated micom service: what the refrigerator's micom answers on the
+ * micom message channel, and when.
+ *
+ * State (module-wide, reset by micom_sim_start): the configuration; the
+ * simulated refrigerator run (whole seconds since the start, which decide
+ * the loads that are on); the energy used since the last report; the
+ * load-status window; the self test in progress; a pending force-run
+ * rollback; the micom's 13 option bytes and its error condition.
+ * Timers: none of its own; the caller drives micom_sim_tick.
+ * Reads: the start-up keys (existing values are kept), the key
+ * "db/refrigerator/RefOptionNN" on "SET_OPTION_NN", the error history
+ * before adding a code to it.
+ * Writes: the answer keys of the micom message channel and, at start, the
+ * keys the application reads when its test view is built.
+ */
+#include "micom_sim.h"
+
+#include <dlog.h>
+#include <vconf.h>
+#include <vconf_store.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+constexpr const char *TAG = "MICOM_SERVICE";
+
+constexpr const char *KEY_MODEL_NAME = "memory/refrigerator/ModelName";
+constexpr const char *KEY_ICE_MAKER = "db/refrigerator/ModelSupportedIceMaker";
+constexpr const char *KEY_DEVELOPER_MODE = "memory/refrigerator/EngineerDeveloperMode";
+constexpr const char *KEY_ERROR_LIST = "memory/refrigerator/ErrorList";
+constexpr const char *KEY_ERROR_HISTORY = "db/refrigerator/ErrorHistory";
+constexpr const char *KEY_FORCE_RUN_STATUS = "memory/refrigerator/ForceRunStatus";
+constexpr const char *KEY_LOAD_STATUS = "memory/refrigerator/LoadStatus";
+constexpr const char *KEY_YEAR = "db/refrigerator/MicomInfoYear";
+constexpr const char *KEY_PROJECT = "db/refrigerator/MicomInfoProject";
+constexpr const char *KEY_VERSION = "db/refrigerator/MicomInfoVersion";
+constexpr const char *KEY_USED_MONTH = "db/refrigerator/MicomUsedMonth";
+constexpr const char *KEY_DIODE_OPTION = "db/refrigerator/ModelDiodeOption";
+constexpr const char *KEY_LANGUAGE = "db/menu_widget/language";
+constexpr const char *KEY_REGION = "db/setting/region_code";
+constexpr std::array<const char *, 4> KEY_WATT = {
+    "memory/refrigerator/SmartGridWatt1", "memory/refrigerator/SmartGridWatt2",
+    "memory/refrigerator/SmartGridWatt3", "memory/refrigerator/SmartGridWatt4"};
+
+/* Firmware identity reported on the version request. */
+constexpr int FIRMWARE_YEAR = 0x25;
+constexpr int FIRMWARE_PROJECT = 0x1A;
+constexpr int FIRMWARE_VERSION = 0x105;
+constexpr int USED_MONTHS = 14;
+/* Model-option diode bits: options 1, 3, 4 and 6 inserted. */
+constexpr int MODEL_DIODE_OPTION = 0x2D;
+/* Ice-maker value: 1 ice maker, 2 dispenser, 4 auto-fill pitcher. */
+constexpr int ICE_MAKER_VALUE = 3;
+/* What the micom reports after a cancelled force run. */
+constexpr int FORCE_RUN_CANCELLED = 15;
+
+constexpr double LOAD_STATUS_WINDOW = 35.0;   /* the screen reads for 30 s */
+constexpr double SELF_TEST_IDLE_END = 5.0;    /* no request for that long ends it */
+constexpr double SELF_TEST_FIRST_FIND = 3.0;  /* first error found after 3 s */
+constexpr double SELF_TEST_NEXT_FIND = 2.0;   /* then one more every 2 s */
+constexpr double ROLLBACK_DELAY = 0.1;
+constexpr int MAX_CATCH_UP_SECONDS = 120;     /* a larger clock jump is not replayed */
+
+/* Loads as the micom names them (the IDs of the sample database's
+ * loadstatus table) and their power draw. */
+enum load_index {
+    COMP, FAN_F, FAN_R, FAN_C, DMP_R, HTR_DEF_F, HTR_DEF_R, HTR_MUL, HTR_DISP, LAMP_R,
+    LAMP_F, VALVE_ICE, VALVE_DISP, ICE_HTR, ICE_MOTOR, AUGER, SOL_CUBE, UV_LED, PUMP_DRN,
+    HTR_ICE_RM, LOAD_COUNT
+};
+struct load_def {
+    const char *id;
+    int watts;
+};
+constexpr std::array<load_def, LOAD_COUNT> LOADS = {{
+    {"COMP", 110}, {"FAN_F", 8}, {"FAN_R", 6}, {"FAN_C", 9}, {"DMP_R", 2},
+    {"HTR_DEF_F", 220}, {"HTR_DEF_R", 150}, {"HTR_MUL", 12}, {"HTR_DISP", 8}, {"LAMP_R", 4},
+    {"LAMP_F", 3}, {"VALVE_ICE", 10}, {"VALVE_DISP", 10}, {"ICE_HTR", 90}, {"ICE_MOTOR", 5},
+    {"AUGER", 45}, {"SOL_CUBE", 8}, {"UV_LED", 2}, {"PUMP_DRN", 15}, {"HTR_ICE_RM", 10},
+}};
+constexpr int CONTROL_BOARD_WATTS = 6;
+using load_set = std::array<bool, LOAD_COUNT>;
+
+/* Bit field of each control option in the 13 option bytes (the micom's
+ * fixed layout) and the value the micom starts with. Bit 0 of every byte
+ * belongs to no option; byte 0 has it set (valid-data mark). */
+struct option_field {
+    int byte;
+    int shift;
+    int width;
+    int initial;
+};
+constexpr std::array<option_field, 37> OPTION_LAYOUT = {{
+    {0, 1, 4, 0},  {1, 1, 4, 4},  {2, 1, 1, 1},  {2, 2, 4, 8},  {0, 5, 3, 4},  {1, 5, 3, 0},
+    {2, 6, 2, 1},  {3, 1, 2, 3},  {3, 3, 2, 3},  {4, 1, 2, 1},  {3, 5, 3, 1},  {4, 3, 2, 2},
+    {4, 5, 2, 1},  {5, 1, 2, 1},  {5, 3, 2, 2},  {5, 5, 2, 1},  {7, 1, 2, 0},  {4, 7, 1, 0},
+    {5, 7, 1, 1},  {6, 1, 1, 0},  {6, 2, 3, 0},  {7, 3, 2, 0},  {8, 1, 2, 2},  {6, 5, 3, 3},
+    {8, 3, 2, 2},  {9, 1, 2, 2},  {7, 5, 3, 0},  {8, 5, 3, 2},  {9, 3, 2, 2},  {10, 1, 2, 2},
+    {10, 3, 2, 0}, {9, 5, 3, 0},  {10, 5, 3, 2}, {11, 1, 4, 5}, {12, 1, 4, 3}, {11, 5, 3, 0},
+    {12, 5, 3, 3},
+}};
+constexpr int OPTION_BYTES = 13;
+using option_bytes = std::array<std::uint8_t, OPTION_BYTES>;
+
+struct force_run_def {
+    std::string_view command;
+    int status;
+};
+constexpr std::array<force_run_def, 9> FORCE_RUNS = {{
+    {"SET_KEY_FORCE_TEST_RUN1", 1},
+    {"SET_KEY_FORCE_TEST_RUN2", 2},
+    {"SET_KEY_FORCE_TEST_RUN3", 3},
+    {"SET_KEY_FORCE_TEST_RUN4", 4},
+    {"SET_KEY_FORCE_TEST_RDEF", 16},
+    {"SET_KEY_FORCE_TEST_FDEF", 17},
+    {"SET_KEY_FORCE_TEST_FCVDEF", 18},
+    {"SET_KEY_FORCE_TEST_LONGDEF", 32},
+    {"SET_KEY_FORCE_TEST_CANCEL", FORCE_RUN_CANCELLED},
+}};
+
+struct sim_state {
+    micom_config config;
+    std::vector<std::string> errors;  /* the micom's current error codes */
+    bool link_down = false;
+    long second = 0;                  /* simulated seconds done */
+    double next_second = 0;
+    long long energy = 0;             /* hundredths of a watt-second not yet reported */
+    double next_energy = 0;
+    double load_until = -1;           /* LoadStatus refreshed while before this */
+    bool self_test = false;
+    double self_test_start = 0;
+    double self_test_request = 0;     /* last "REQ_STATUS_WORK_SELF_TEST" */
+    std::size_t self_test_found = 0;  /* errors found so far in this run */
+    double rollback_at = -1;
+    option_bytes options{};
+};
+
+sim_state sim;
+
+struct free_deleter {
+    void operator()(char *p) const { std::free(p); }
+};
+using key_text = std::unique_ptr<char, free_deleter>;
+
+bool key_exists(const char *key)
+{
+    return vconf_store_type(key) != VCONF_TYPE_NONE;
+}
+
+void put_int(const char *key, int value)
+{
+    if (vconf_set_int(key, value) != VCONF_OK)
+        dlog_print(DLOG_ERROR, TAG, "cannot write %s = %d", key, value);
+}
+
+void put_str(const char *key, const std::string &value)
+{
+    if (vconf_set_str(key, value.c_str()) != VCONF_OK)
+        dlog_print(DLOG_ERROR, TAG, "cannot write %s = \"%s\"", key, value.c_str());
+}
+
+std::string option_key(int byte)
+{
+    char key[40];
+    std::snprintf(key, sizeof key, "db/refrigerator/RefOption%02d", byte + 1);
+    return key;
+}
+
+option_bytes initial_option_bytes()
+{
+    option_bytes bytes{};
+    bytes[0] = 0x01;
+    for (const option_field &f : OPTION_LAYOUT)
+        bytes[f.byte] |= static_cast<std::uint8_t>((f.initial & ((1 << f.width) - 1)) << f.shift);
+    return bytes;
+}
+
+std::vector<std::string> split_words(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t start = text.find_first_not_of(' ', pos);
+        if (start == std::string_view::npos)
+            break;
+        std::size_t end = text.find(' ', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        words.emplace_back(text.substr(start, end - start));
+        pos = end;
+    }
+    return words;
+}
+
+/* The error list as the micom reports it: the first count codes closed by
+ * "E", or "41" while the link is down. */
+std::string error_list_text(std::size_t count)
+{
+    if (sim.link_down)
+        return "41";
+    std::string text;
+    for (std::size_t i = 0; i < count && i < sim.errors.size(); ++i)
+        text += sim.errors[i] + " ";
+    return text + "E";
+}
+
+/* Takes the condition from an error list already in the store: the codes
+ * before the closing "E" code; a code "41" means the link is down. */
+void adopt_error_list(std::string_view text)
+{
+    for (const std::string &word : split_words(text)) {
+        if (word[0] == 'E')
+            break;
+        if (word.compare(0, 2, "41") == 0) {
+            sim.link_down = true;
+            break;
+        }
+        sim.errors.push_back(word);
+    }
+}
+
+/* Adds a code to the stored error history unless it is there already. The
+ * history is kept as codes closed by "E", like the error list; an empty
+ * text or one beginning with "E" holds no code. */
+void record_in_history(const std::string &code)
+{
+    std::vector<std::string> codes;
+    key_text stored(key_exists(KEY_ERROR_HISTORY) ? vconf_get_str(KEY_ERROR_HISTORY) : nullptr);
+    if (stored) {
+        for (const std::string &word : split_words(stored.get())) {
+            if (word[0] == 'E')
+                break;
+            if (word == code)
+                return;
+            codes.push_back(word);
+        }
+    }
+    std::string text;
+    for (const std::string &c : codes)
+        text += c + " ";
+    text += code + " E";
+    put_str(KEY_ERROR_HISTORY, text);
+    dlog_print(DLOG_INFO, TAG, "error %s recorded in the history", code.c_str());
+}
+
+bool within(long s, long period, long from, long to)
+{
+    long phase = s % period;
+    return phase >= from && phase < to;
+}
+
+/* Loads on during second s of the run: the compressor cycles (25 s on,
+ * 15 s off) and the condenser and freezer fans follow it; the fridge fan
+ * and its damper cycle on their own; a fridge door opening every 50 s
+ * lights the lamp and stops the fans behind it; the defrost heaters,
+ * the ice maker, the dispenser and the drain pump come on now and then. */
+load_set loads_at(long s)
+{
+    load_set on{};
+    const bool freezer_defrost = within(s, 240, 200, 215);
+    const bool fridge_defrost = within(s, 240, 100, 108);
+    const bool door_open = within(s, 50, 10, 15);
+    on[COMP] = !freezer_defrost && within(s, 40, 0, 25);
+    on[FAN_F] = on[COMP] && !door_open;
+    on[FAN_C] = on[COMP];
+    on[FAN_R] = !door_open && !fridge_defrost && within(s, 20, 0, 12);
+    on[DMP_R] = on[FAN_R];
+    on[HTR_DEF_F] = freezer_defrost;
+    on[HTR_DEF_R] = fridge_defrost;
+    on[HTR_MUL] = within(s, 30, 0, 10);
+    on[HTR_DISP] = within(s, 60, 0, 15);
+    on[LAMP_R] = door_open;
+    on[LAMP_F] = within(s, 110, 70, 74);
+    on[VALVE_ICE] = within(s, 90, 30, 34);
+    on[ICE_HTR] = within(s, 90, 60, 68);
+    on[ICE_MOTOR] = within(s, 90, 64, 70);
+    on[VALVE_DISP] = within(s, 70, 40, 44);
+    on[AUGER] = within(s, 70, 55, 58);
+    on[SOL_CUBE] = on[AUGER] && (s / 70) % 2 == 0;
+    on[UV_LED] = within(s, 120, 0, 60);
+    on[PUMP_DRN] = within(s, 240, 215, 225);
+    on[HTR_ICE_RM] = within(s, 45, 0, 20);
+    return on;
+}
+
+std::string load_status_text(const load_set &on)
+{
+    std::string text;
+    for (int i = 0; i < LOAD_COUNT; ++i) {
+        if (!on[i])
+            continue;
+        if (!text.empty())
+            text += "<br>";
+        text += LOADS[i].id;
+    }
+    return text;
+}
+
+int power_of(const load_set &on)
+{
+    int watts = CONTROL_BOARD_WATTS;
+    for (int i = 0; i < LOAD_COUNT; ++i)
+        if (on[i])
+            watts += LOADS[i].watts;
+    return watts;
+}
+
+/* One second of the refrigerator's run. */
+void step_second()
+{
+    const load_set on = loads_at(sim.second);
+    sim.energy += power_of(on) * 100LL;
+    if (sim.next_second < sim.load_until)
+        put_str(KEY_LOAD_STATUS, load_status_text(on));
+    ++sim.second;
+    sim.next_second += 1.0;
+}
+
+/* Energy used since the last report, in hundredths of a watt-hour, as four
+ * bytes from the most significant; the fourth key goes last because its
+ * change is what the application listens to. */
+void report_energy()
+{
+    const auto value = static_cast<std::uint32_t>(sim.energy / 3600);
+    sim.energy %= 3600;
+    for (int i = 0; i < 4; ++i)
+        put_int(KEY_WATT[i], static_cast<int>((value >> (24 - 8 * i)) & 0xFF));
+}
+
+void end_self_test(const char *why)
+{
+    sim.self_test = false;
+    put_str(KEY_ERROR_LIST, error_list_text(sim.errors.size()));
+    dlog_print(DLOG_INFO, TAG, "self test ended (%s)", why);
+}
+
+/* The self test finds the errors one after another: the first after 3 s,
+ * then one every 2 s; each one found goes into the history at once. */
+void self_test_progress(double now)
+{
+    if (!sim.self_test)
+        return;
+    if (now - sim.self_test_request > SELF_TEST_IDLE_END) {
+        end_self_test("no longer requested");
+        return;
+    }
+    if (sim.link_down)
+        return;
+    std::size_t due = 0;
+    while (due < sim.errors.size() &&
+           now >= sim.self_test_start + SELF_TEST_FIRST_FIND + SELF_TEST_NEXT_FIND * due)
+        ++due;
+    if (due == sim.self_test_found)
+        return;
+    for (std::size_t i = sim.self_test_found; i < due; ++i)
+        record_in_history(sim.errors[i]);
+    sim.self_test_found = due;
+    put_str(KEY_ERROR_LIST, error_list_text(due));
+}
+
+void start_self_test(double now)
+{
+    sim.self_test_request = now;
+    if (sim.self_test)
+        return;
+    sim.self_test = true;
+    sim.self_test_start = now;
+    sim.self_test_found = 0;
+    put_str(KEY_ERROR_LIST, error_list_text(0));
+    dlog_print(DLOG_INFO, TAG, "self test started");
+}
+
+void answer_version()
+{
+    put_int(KEY_YEAR, FIRMWARE_YEAR);
+    put_int(KEY_PROJECT, FIRMWARE_PROJECT);
+    put_int(KEY_VERSION, FIRMWARE_VERSION);
+    put_int(KEY_USED_MONTH, USED_MONTHS);
+}
+
+void answer_option_data()
+{
+    for (int k = 0; k < OPTION_BYTES; ++k)
+        put_int(option_key(k).c_str(), sim.options[k]);
+}
+
+/* "SET_OPTION_NN": the application has written key RefOptionNN; the micom
+ * takes it as its option byte NN. Returns -1 for a malformed number. */
+int take_option(std::string_view command)
+{
+    std::string_view digits = command.substr(std::string_view("SET_OPTION_").size());
+    if (digits.size() != 2 || digits[0] < '0' || digits[0] > '9' || digits[1] < '0' ||
+        digits[1] > '9') {
+        dlog_print(DLOG_WARN, TAG, "bad option command \"%.*s\" ignored",
+                   static_cast<int>(command.size()), command.data());
+        return -1;
+    }
+    const int number = (digits[0] - '0') * 10 + (digits[1] - '0');
+    if (number < 1 || number > OPTION_BYTES) {
+        dlog_print(DLOG_WARN, TAG, "option byte %d does not exist; command ignored", number);
+        return -1;
+    }
+    const std::string key = option_key(number - 1);
+    int value = 0;
+    if (vconf_get_int(key.c_str(), &value) != VCONF_OK) {
+        dlog_print(DLOG_WARN, TAG, "cannot read %s; option byte %d kept", key.c_str(), number);
+        return 1;
+    }
+    if (value < 0 || value > 255)
+        dlog_print(DLOG_WARN, TAG, "%s holds %d; its low byte is taken", key.c_str(), value);
+    sim.options[number - 1] = static_cast<std::uint8_t>(value & 0xFF);
+    dlog_print(DLOG_INFO, TAG, "option byte %d := %d", number, sim.options[number - 1]);
+    return 1;
+}
+
+void force_run(const force_run_def &run, double now)
+{
+    put_int(KEY_FORCE_RUN_STATUS, run.status);
+    sim.rollback_at = (sim.config.rollback && run.status != FORCE_RUN_CANCELLED)
+                          ? now + ROLLBACK_DELAY
+                          : -1;
+}
+
+void write_start_keys()
+{
+    const micom_config &c = sim.config;
+    auto wanted = [&c](const char *key) { return c.reset || !key_exists(key); };
+
+    if (c.model_given || wanted(KEY_MODEL_NAME))
+        put_str(KEY_MODEL_NAME, c.model);
+    if (wanted(KEY_ICE_MAKER))
+        put_int(KEY_ICE_MAKER, ICE_MAKER_VALUE);
+    if (wanted(KEY_DEVELOPER_MODE))
+        put_int(KEY_DEVELOPER_MODE, 0);
+    if (wanted(KEY_LANGUAGE))
+        put_str(KEY_LANGUAGE, "en_US.UTF-8");
+    if (wanted(KEY_REGION))
+        put_str(KEY_REGION, "KR");
+    if (wanted(KEY_FORCE_RUN_STATUS))
+        put_int(KEY_FORCE_RUN_STATUS, 0);
+
+    if (c.link_down || c.errors_given || wanted(KEY_ERROR_LIST)) {
+        put_str(KEY_ERROR_LIST, error_list_text(sim.errors.size()));
+    } else {
+        key_text stored(vconf_get_str(KEY_ERROR_LIST));
+        if (stored)
+            adopt_error_list(stored.get());
+    }
+    if (c.history_given)
+        put_str(KEY_ERROR_HISTORY, c.history);
+    else if (wanted(KEY_ERROR_HISTORY))
+        put_str(KEY_ERROR_HISTORY, "E");
+
+    /* The firmware identity is an answer: a silent micom gives none. */
+    if (!c.silent &&
+        (wanted(KEY_YEAR) || wanted(KEY_PROJECT) || wanted(KEY_VERSION) || wanted(KEY_USED_MONTH)))
+        answer_version();
+
+    for (int k = 0; k < OPTION_BYTES; ++k) {
+        const std::string key = option_key(k);
+        int value = 0;
+        if (!c.reset && key_exists(key.c_str()) && vconf_get_int(key.c_str(), &value) == VCONF_OK)
+            sim.options[k] = static_cast<std::uint8_t>(value & 0xFF);
+        else
+            put_int(key.c_str(), sim.options[k]);
+    }
+}
+
+}  // namespace
+
+void micom_sim_start(const micom_config &config, double now)
+{
+    sim = sim_state{};
+    sim.config = config;
+    if (!(sim.config.energy_period > 0)) {
+        dlog_print(DLOG_WARN, TAG, "energy period %g refused; 5 s used", sim.config.energy_period);
+        sim.config.energy_period = 5.0;
+    }
+    sim.errors = config.errors;
+    sim.link_down = config.link_down;
+    sim.next_second = now + 1.0;
+    sim.next_energy = now + sim.config.energy_period;
+    sim.options = initial_option_bytes();
+    write_start_keys();
+    dlog_print(DLOG_INFO, TAG, "started: model %s, error list \"%s\"%s", config.model.c_str(),
+               error_list_text(sim.errors.size()).c_str(), config.silent ? ", silent" : "");
+}
+
+void micom_sim_tick(double now)
+{
+    if (sim.config.silent)
+        return;
+    for (int steps = 0; sim.next_second <= now; ++steps) {
+        if (steps == MAX_CATCH_UP_SECONDS) {
+            sim.next_second = now + 1.0;
+            break;
+        }
+        step_second();
+    }
+    if (sim.rollback_at >= 0 && now >= sim.rollback_at) {
+        sim.rollback_at = -1;
+        put_int(KEY_FORCE_RUN_STATUS, 0);
+        dlog_print(DLOG_INFO, TAG, "force-run status overwritten with 0");
+    }
+    self_test_progress(now);
+    if (now - sim.next_energy > 10 * sim.config.energy_period)
+        sim.next_energy = now;
+    while (sim.next_energy <= now) {
+        report_energy();
+        sim.next_energy += sim.config.energy_period;
+    }
+}
+
+int micom_sim_command(const char *command, double now)
+{
+    if (command == nullptr) {
+        dlog_print(DLOG_WARN, TAG, "command without text ignored");
+        return 0;
+    }
+    const std::string_view cmd(command);
+    if (cmd.find_first_not_of(' ') == std::string_view::npos)
+        return 0;
+    if (sim.config.silent)
+        return 0;
+    micom_sim_tick(now);
+
+    if (cmd == "REQ_STATUS_REQUEST_VERSION") {
+        answer_version();
+    } else if (cmd == "REQ_STATUS_REQUEST_MODELOPTION") {
+        put_int(KEY_DIODE_OPTION, MODEL_DIODE_OPTION);
+    } else if (cmd == "REQ_STATUS_LOAD_STATUS") {
+        sim.load_until = now + LOAD_STATUS_WINDOW;
+        put_str(KEY_LOAD_STATUS, load_status_text(loads_at(sim.second)));
+    } else if (cmd == "REQ_STATUS_WORK_SELF_TEST") {
+        start_self_test(now);
+    } else if (cmd == "REQ_STATUS_STOP_SELF_TEST") {
+        if (sim.self_test)
+            end_self_test("stopped");
+    } else if (cmd == "REQ_STATUS_OPTION_DATA") {
+        answer_option_data();
+    } else if (cmd.starts_with("SET_OPTION_")) {
+        return take_option(cmd);
+    } else {
+        for (const force_run_def &run : FORCE_RUNS) {
+            if (cmd == run.command) {
+                force_run(run, now);
+                return 1;
+            }
+        }
+        dlog_print(DLOG_WARN, TAG, "unknown command \"%.100s\" ignored", command);
+        return -1;
+    }
+    return 1;
+}
