@@ -58,6 +58,11 @@ int entry_monitor_create(void)
         evas_object_size_hint_weight_set(g_box_layout, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
         evas_object_size_hint_align_set(g_box_layout, EVAS_HINT_FILL, EVAS_HINT_FILL);
         evas_object_move(g_box_layout, 20, 80);
+        /* The box is not swallowed anywhere: it takes the size its group
+         * declares. */
+        Evas_Coord w = 0, h = 0;
+        edje_object_size_min_get(elm_layout_edje_get(g_box_layout), &w, &h);
+        evas_object_resize(g_box_layout, w, h);
         evas_object_show(g_box_layout);
     }
 

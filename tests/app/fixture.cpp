@@ -50,7 +50,7 @@ void AppTest::SetUp()
     efreet_cache_disable();
     elm_init(0, nullptr);
     app_platform_locale_apply();
-    ASSERT_EQ(app_platform_theme_apply(), 1);
+    EXPECT_EQ(app_platform_theme_apply(), 1);
     dlog_capture_start();
 
     ad_ = appdata_instance();

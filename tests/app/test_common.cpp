@@ -1,0 +1,109 @@
+/*
+ * Common helpers: string replacement, time stamps, fixed-size formatting,
+ * the button table.
+ */
+#include "fixture.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <regex>
+
+#include "common.h"
+
+TEST(ReplaceAll, ReplacesWithoutOverlapAndSizesTheCopy)
+{
+    struct Case {
+        const char *text, *old, *replacement, *expected;
+    } cases[] = {
+        {"AAA", "A", "B", "BBB"},
+        {"AAA", "AA", "X", "XA"},
+        {"22 35 E", "E", "C", "22 35 C"},
+        {"E1 E2", "E", "", "1 2"},
+        {"abc", "abc", "longer text", "longer text"},
+        {"nothing here", "E", "C", "nothing here"},
+        {"", "A", "B", ""},
+        {"ab", "abc", "X", "ab"}, /* a partial match at the end is not read past */
+    };
+    for (const Case &c : cases) {
+        char *out = replaceAll(c.text, c.old, c.replacement);
+        ASSERT_NE(out, nullptr);
+        EXPECT_STREQ(out, c.expected) << c.text << " / " << c.old;
+        EXPECT_NE(out, c.text) << "a copy is expected";
+        free(out);
+    }
+}
+
+TEST(ReplaceAll, EmptyOldGivesTheVeryTextAndEqualLengthsACopy)
+{
+    const char *text = "E E";
+    EXPECT_EQ(replaceAll(text, "", "C"), text);
+    char *same = replaceAll(text, "E", "C");
+    ASSERT_NE(same, nullptr);
+    EXPECT_NE(same, text);
+    EXPECT_EQ(strlen(same), strlen(text));
+    free(same);
+}
+
+TEST(CurrentDate, FormatsLocalTimeWithAShortFractionAndASpace)
+{
+    setenv("TZ", "Asia/Seoul", 1);
+    tzset();
+    char buffer[28];
+    time_t before = time(nullptr);
+    int length = get_current_date(buffer);
+    time_t after = time(nullptr);
+    ASSERT_EQ(length, 24);
+    ASSERT_EQ((int)strlen(buffer), length);
+    EXPECT_TRUE(std::regex_match(buffer, std::regex(R"(\d{4}-\d\d-\d\d-\d\d:\d\d:\d\d\.\d{3} )")))
+        << buffer;
+    char expected_before[20], expected_after[20];
+    struct tm tm;
+    strftime(expected_before, sizeof expected_before, "%Y-%m-%d-%H:%M:%S",
+             localtime_r(&before, &tm));
+    strftime(expected_after, sizeof expected_after, "%Y-%m-%d-%H:%M:%S", localtime_r(&after, &tm));
+    std::string date(buffer, 19);
+    EXPECT_TRUE(date == expected_before || date == expected_after) << date;
+}
+
+TEST(FormatCut, BehavesAsAFixedBuffer)
+{
+    EXPECT_EQ(format_cut(5, ".%04ld", 123L), ".012");
+    EXPECT_EQ(format_cut(5, ".%04ld", 7L), ".000");
+    EXPECT_EQ(format_cut(50, "Opt  %02d : %d", 3, 1), "Opt  03 : 1");
+    EXPECT_EQ(format_cut(4, "%s", "abcdef"), "abc");
+    EXPECT_EQ(format_cut(1, "%s", "abc"), "");
+    EXPECT_EQ(format_cut(0, "%s", "abc"), "");
+    EXPECT_EQ(cut_text("abcdef", 3), "abc");
+    EXPECT_EQ(cut_text("ab", 3), "ab");
+    EXPECT_EQ(cut_text(nullptr, 3), "");
+}
+
+class ButtonTableTest : public AppTest {};
+
+TEST_F(ButtonTableTest, HoldsFifteenButtonsAndRefusesMore)
+{
+    Evas_Object *layout = appdata_get_layout();
+    for (int i = 0; i < 15; ++i)
+        ASSERT_NE(add_menu_button(layout, "basic", "b", 10, 10 * i, 210, 60), nullptr);
+    EXPECT_EQ(button_count(), 15);
+    EXPECT_EQ(add_menu_button(layout, "basic", "extra", 0, 0, 10, 10), nullptr);
+    EXPECT_TRUE(logged("(g_button_count >= BUTTON_TABLE_SIZE) -> add_menu_button() return"));
+    delete_button();
+    EXPECT_EQ(button_count(), 0);
+    EXPECT_EQ(button_at(0), nullptr);
+}
+
+TEST_F(ButtonTableTest, PlacesTheButtonHiddenWithItsLabelAndStyle)
+{
+    Evas_Object *button = add_menu_button(appdata_get_layout(), "basic", "Label", 230, 1390, 210, 60);
+    ASSERT_NE(button, nullptr);
+    int x, y, w, h;
+    evas_object_geometry_get(button, &x, &y, &w, &h);
+    EXPECT_EQ(x, 230);
+    EXPECT_EQ(y, 1390);
+    EXPECT_EQ(w, 210);
+    EXPECT_EQ(h, 60);
+    EXPECT_STREQ(elm_object_text_get(button), "Label");
+    EXPECT_STREQ(elm_object_style_get(button), "basic");
+    EXPECT_FALSE(evas_object_visible_get(button));
+}

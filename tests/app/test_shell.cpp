@@ -1,0 +1,333 @@
+/*
+ * The application shell: launch requests, navigation by the back key, the
+ * test view's containers, the blocking overlay and mode switching.
+ */
+#include "fixture.h"
+
+#include <app_control.h>
+#include <efl_extension.h>
+
+#include "app_base_view.h"
+#include "common.h"
+
+#include <filesystem>
+#include <vconf.h>
+
+namespace {
+
+constexpr const char *FRIDGE_URI = "org.fridge.engineermode/fridge";
+
+}  // namespace
+
+class ShellTest : public AppTest {};
+
+TEST_F(ShellTest, MainMenuListsItsEntriesAndKeepsNoneHighlighted)
+{
+    EXPECT_EQ(nf_items(), 1);
+    Elm_Object_Item *top = elm_naviframe_top_item_get(ad_->nf);
+    Evas_Object *menu = elm_object_item_content_get(top);
+    std::vector<std::string> entries = rows(menu);
+    ASSERT_EQ(entries.size(), 7u);
+    EXPECT_EQ(entries[5], "File Transfer");
+    EXPECT_NE(entries[6].find("<font color=#0014ff>"), std::string::npos);
+    EXPECT_LT(entries[6].size(), 250u);
+
+    /* The guide entry (no handler) and the File Transfer entry. */
+    for (int index : {6, 5}) {
+        Elm_Object_Item *item = static_cast<Elm_Object_Item *>(
+            eina_list_nth(elm_list_items_get(menu), index));
+        elm_list_item_selected_set(item, EINA_TRUE);
+        settle();
+        EXPECT_EQ(elm_list_selected_item_get(menu), nullptr) << "entry " << index;
+    }
+    EXPECT_EQ(nf_items(), 1);
+}
+
+TEST_F(ShellTest, DirectLaunchOpensTestViewAndBackEndsTheApplication)
+{
+    launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);
+    EXPECT_EQ(nf_items(), 2);
+    EXPECT_EQ(appdata_get_fridgeLaunchFlag(), 1);
+    EXPECT_TRUE(logged("launch the fridge function test directly."));
+    EXPECT_NE(entry_monitor_get_entry(), nullptr);
+
+    EXPECT_FALSE(press_back()) << "back on a directly launched test view ends the app";
+    EXPECT_EQ(entry_monitor_get_entry(), nullptr);
+    EXPECT_EQ(button_count(), 0);
+}
+
+TEST_F(ShellTest, LaunchRequestsThatDoNotMatchAreIgnored)
+{
+    launch(APP_CONTROL_OPERATION_DEFAULT, FRIDGE_URI);
+    launch(APP_CONTROL_OPERATION_VIEW, "org.fridge.engineermode/freezer");
+    launch(APP_CONTROL_OPERATION_VIEW, "org.fridge.engineermode/fridge/");
+    launch(APP_CONTROL_OPERATION_VIEW, nullptr);
+    launch(nullptr, FRIDGE_URI);
+    EXPECT_EQ(nf_items(), 1);
+    EXPECT_FALSE(logged("launch the fridge function test directly."));
+}
+
+TEST_F(ShellTest, SecondDirectLaunchWhileOpenIsIgnored)
+{
+    launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);
+    int buttons = button_count();
+    ASSERT_GT(buttons, 0);
+    launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);
+    EXPECT_EQ(button_count(), buttons);
+    EXPECT_EQ(nf_items(), 2);
+    EXPECT_EQ(log_count("launch the fridge function test directly."), 1);
+}
+
+TEST_F(ShellTest, BackPopsExactlyOneItemAndBackOnTheMenuEnds)
+{
+    open_test_view();
+    ASSERT_EQ(nf_items(), 2);
+    EXPECT_NE(appdata_get_fridgeLaunchFlag(), 1);
+
+    EXPECT_TRUE(press_back()) << "leaving a test view opened from the menu keeps the app";
+    EXPECT_EQ(nf_items(), 1);
+    EXPECT_EQ(get_li_main(), nullptr);
+    EXPECT_EQ(entry_monitor_get_entry(), nullptr);
+    EXPECT_EQ(button_count(), 0);
+
+    EXPECT_FALSE(press_back()) << "back on the main menu ends the app";
+}
+
+TEST_F(ShellTest, ReopeningTheTestViewBuildsOneSetOfEverything)
+{
+    open_test_view();
+    int buttons = button_count();
+    ASSERT_GT(buttons, 0);
+    elm_list_clear(get_li_main());
+    elm_list_item_append(get_li_sub(), "left over", nullptr, nullptr, nullptr, nullptr);
+    append_entry_data("old text", 0);
+
+    ASSERT_TRUE(press_back());
+    open_test_view();
+
+    EXPECT_EQ(button_count(), buttons);
+    EXPECT_EQ(rows(get_li_main()), std::vector<std::string>(7, "N/A"));
+    EXPECT_EQ(rows(get_li_sub()), std::vector<std::string>(7, "N/A"));
+    EXPECT_EQ(log_text().find("old text"), std::string::npos);
+}
+
+TEST_F(ShellTest, ButtonsLieBelowTheOverlayAndTheOverlayCoversLogBoxAndLists)
+{
+    open_test_view();
+    Evas_Object *block = appdata_get_block_edje();
+    ASSERT_NE(block, nullptr);
+    EXPECT_FALSE(evas_object_visible_get(block));
+
+    block_view();
+    block_view();
+    run_loop(0.1);
+    int x, y, w, h;
+    evas_object_geometry_get(block, &x, &y, &w, &h);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(w, 1080);
+    EXPECT_EQ(h, 1360);
+    EXPECT_TRUE(evas_object_visible_get(block));
+
+    Evas *evas = evas_object_evas_get(ad_->win);
+    for (auto [px, py] : {std::pair{100, 200}, {200, 700}, {700, 700}}) {
+        Evas_Object *top = evas_object_top_at_xy_get(evas, px, py, EINA_TRUE, EINA_FALSE);
+        while (top && top != block)
+            top = evas_object_smart_parent_get(top);
+        EXPECT_EQ(top, block) << "overlay not on top at " << px << "," << py;
+    }
+    for (int i = 0; i < button_count(); ++i) {
+        evas_object_geometry_get(button_at(i), &x, &y, &w, &h);
+        EXPECT_GE(y, 1360);
+    }
+
+    /* One unblock undoes any number of blocks. */
+    unblock_view();
+    EXPECT_FALSE(evas_object_visible_get(block));
+}
+
+TEST_F(ShellTest, BlockedViewSwallowsClicksOnTheLists)
+{
+    open_test_view();
+    int selected = 0;
+    Evas_Object *list = get_li_main();
+    elm_list_clear(list);
+    elm_list_item_append(list, "row", nullptr, nullptr,
+                         [](void *data, Evas_Object *, void *) { ++*static_cast<int *>(data); },
+                         &selected);
+    elm_list_go(list);
+    run_loop(0.1);
+    Elm_Object_Item *item = elm_list_first_item_get(list);
+    int x, y, w, h;
+    evas_object_geometry_get(elm_list_item_object_get(item), &x, &y, &w, &h);
+
+    block_view();
+    run_loop(0.1);
+    click_at(x + w / 2, y + h / 2);
+    run_loop(0.1);
+    EXPECT_EQ(selected, 0) << "a click under the overlay reached the list";
+
+    unblock_view();
+    run_loop(0.1);
+    click_at(x + w / 2, y + h / 2);
+    run_loop(0.1);
+    EXPECT_EQ(selected, 1);
+}
+
+TEST_F(ShellTest, ListPanelStartsWithNaRowsAndClearsEachSideOnItsOwn)
+{
+    open_test_view();
+    EXPECT_EQ(rows(get_li_main()), std::vector<std::string>(7, "N/A"));
+    EXPECT_EQ(rows(get_li_sub()), std::vector<std::string>(7, "N/A"));
+    Evas_Object *edje = appdata_get_edje();
+    elm_object_part_text_set(edje, "list.name", "main heading");
+    elm_object_part_text_set(edje, "content.text", "sub text");
+
+    clear_list(0, 0);
+    clear_list(2, -1);
+    EXPECT_EQ(rows(get_li_main()).size(), 7u);
+    EXPECT_EQ(part("list.name"), "main heading");
+
+    clear_list(1, 0);
+    EXPECT_TRUE(rows(get_li_main()).empty());
+    EXPECT_EQ(part("list.name"), "");
+    EXPECT_EQ(rows(get_li_sub()).size(), 7u);
+    EXPECT_EQ(part("content.text"), "sub text");
+
+    clear_list(0, 1);
+    EXPECT_TRUE(rows(get_li_sub()).empty());
+    EXPECT_EQ(part("content.text"), "");
+
+    delete_box();
+    EXPECT_EQ(get_li_main(), nullptr);
+    EXPECT_EQ(get_li_sub(), nullptr);
+    clear_list(1, 1); /* absent lists are left alone */
+}
+
+TEST_F(ShellTest, ListPanelGeometry)
+{
+    open_test_view();
+    run_loop(0.1);
+    struct { Evas_Object *list; int x; } sides[] = {{get_li_main(), 20}, {get_li_sub(), 530}};
+    for (auto &side : sides) {
+        int x, y, w, h;
+        evas_object_geometry_get(side.list, &x, &y, &w, &h);
+        EXPECT_EQ(x, side.x);
+        EXPECT_EQ(y, 650);
+        EXPECT_EQ(w, 500);
+        EXPECT_EQ(h, 500);
+    }
+}
+
+TEST_F(ShellTest, LogBoxAppendsClearsAndKeepsLinesTogether)
+{
+    append_entry_data("before the view", 1); /* no log box yet: nothing happens */
+    open_test_view();
+    set_str("memory/refrigerator/ErrorList", "E");
+
+    append_entry_data("first", 0);
+    append_entry_data("second", 0);
+    append_entry_data("fresh", 1);
+    EXPECT_EQ(log_text(), "<br>fresh");
+    append_entry_data_no_br(" tail");
+    EXPECT_EQ(log_text(), "<br>fresh tail");
+    append_entry_data("next", 2); /* any flag but 1 only appends */
+    EXPECT_EQ(log_text(), "<br>fresh tail<br>next");
+}
+
+TEST_F(ShellTest, LogBoxIsBoundToATimeStampedFileNameAndWritesNoFile)
+{
+    open_test_view();
+    std::string name = entry_monitor_file_name();
+    const std::string prefix = "/home/app/txrx_log_";
+    ASSERT_EQ(name.compare(0, prefix.size(), prefix), 0) << name;
+    /* PREFIX + "YYYY-MM-DD-HH:MM:SS.ddd " + "_0.txt" */
+    ASSERT_EQ(name.size(), prefix.size() + 24 + 6) << name;
+    EXPECT_EQ(name.substr(prefix.size() + 19, 1), ".");
+    EXPECT_EQ(name.substr(name.size() - 7), " _0.txt");
+    EXPECT_LT(name.size(), 100u);
+    append_entry_data("something", 0);
+    EXPECT_FALSE(std::filesystem::exists(name));
+}
+
+TEST_F(ShellTest, LogBoxSitsAtItsPlace)
+{
+    open_test_view();
+    run_loop(0.1);
+    int x, y, w, h;
+    evas_object_geometry_get(entry_monitor_get_entry(), &x, &y, &w, &h);
+    EXPECT_GE(x, 20);
+    EXPECT_GE(y, 80);
+    EXPECT_LE(y + h, 650) << "the log box must end above the lists";
+    EXPECT_GT(w, 0);
+    EXPECT_GT(h, 0);
+}
+
+TEST_F(ShellTest, StartModeRefusesMicomScreensWhileTheLinkIsDown)
+{
+    open_test_view();
+    struct Case {
+        const char *list;
+        bool link_ok;
+    } cases[] = {
+        {"41 E", false}, {"22 E 41", true}, {"", false},     {"22 35", false},
+        {"410 E", false}, {"Exyz 41", true}, {"  E  ", true}, {"4 E", true},
+    };
+    for (const Case &c : cases) {
+        set_str("memory/refrigerator/ErrorList", c.list);
+        EXPECT_EQ(check_connection_error(), c.link_ok ? 0 : 1) << "'" << c.list << "'";
+        for (int mode : {1, 2, 4, 5, 6, 7, 8, 9}) {
+            start_mode(0);
+            bool needs_link = mode == 4 || mode == 5 || mode == 6 || mode == 9;
+            int expected = (needs_link && !c.link_ok) ? 0 : 1;
+            EXPECT_EQ(start_mode(mode), expected) << "'" << c.list << "' mode " << mode;
+            EXPECT_EQ(get_mode(), expected ? mode : 0);
+        }
+    }
+    ASSERT_EQ(vconf_unset("memory/refrigerator/ErrorList"), 0);
+    EXPECT_EQ(check_connection_error(), 1) << "a missing list counts as a broken link";
+}
+
+TEST_F(ShellTest, StartModeClearsTheListsUnlessModeZero)
+{
+    open_test_view();
+    set_str("memory/refrigerator/ErrorList", "41");
+    clear_log();
+    EXPECT_EQ(start_mode(4), 0);
+    EXPECT_TRUE(logged("E/org.fridge.engineermode: main.cpp: start_mode("));
+    EXPECT_TRUE(logged("Connection Error !!"));
+    EXPECT_EQ(rows(get_li_main()).size(), 7u) << "a refused mode changes nothing";
+
+    EXPECT_EQ(start_mode(0), 1);
+    EXPECT_EQ(rows(get_li_main()).size(), 7u);
+    EXPECT_EQ(start_mode(12), 1);
+    EXPECT_EQ(rows(get_li_sub()).size(), 7u);
+
+    EXPECT_EQ(start_mode(1), 1);
+    EXPECT_TRUE(rows(get_li_main()).empty());
+    EXPECT_TRUE(rows(get_li_sub()).empty());
+    EXPECT_TRUE(logged("mode : 1"));
+}
+
+TEST_F(ShellTest, LoadEdjFailsCleanlyOnAMissingGroupOrFile)
+{
+    EXPECT_EQ(load_edj(ad_->win, app_res_path("edje/monitor.edj").c_str(), "no_such_group"),
+              nullptr);
+    EXPECT_EQ(load_edj(ad_->win, "/nonexistent/file.edj", "main"), nullptr);
+    Evas_Object *ok = load_edj(ad_->win, app_res_path("edje/monitor.edj").c_str(), "main");
+    ASSERT_NE(ok, nullptr);
+    EXPECT_FALSE(evas_object_visible_get(ok)) << "the caller shows the layout";
+}
+
+TEST_F(ShellTest, TerminateWithoutRecordOnlyLogs)
+{
+    _terminate(nullptr);
+    EXPECT_NE(appdata_get_win(), nullptr);
+    EXPECT_TRUE(logged("_terminate(") );
+}
+
+TEST_F(ShellTest, MoreKeyWithoutMoreButtonDoesNothing)
+{
+    EXPECT_EQ(eext_dispatch(EEXT_CALLBACK_MORE), 1);
+    EXPECT_EQ(nf_items(), 1);
+}

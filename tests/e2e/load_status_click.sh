@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The built application on a virtual display with the built micom service:
+# a real click on the load-status button at its coordinates sends " " and
+# then "REQ_STATUS_LOAD_STATUS" (seen on the key store) and the names of the
+# loads the service reports appear in the log ("Append : NAME"). Back then
+# ends the directly launched application.
+source "$(dirname "$0")/lib.sh"
+
+start_display
+"$bin/micom-service" >"$work/micom.log" 2>&1 &
+pids+=($!)
+model=""
+for _ in $(seq 50); do
+  model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
+  sleep 0.1
+done
+[[ -n "$model" ]] || fail "the micom service wrote no model name"
+install_db "$model"
+
+"$bin/panel-keys" watch memory/refrigerator/TxMessage >"$work/watch.log" 2>&1 &
+pids+=($!)
+
+"$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
+app=$!
+pids+=($app)
+
+wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
+xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
+sleep 1.5
+
+# The load-status button: 210 x 60 at (230, 1390).
+xdotool mousemove 335 1420 click 1
+
+wait_for "$work/watch.log" "memory/refrigerator/TxMessage=REQ_STATUS_LOAD_STATUS" 10 \
+  || fail "no load-status command on the key store"
+grep -qx "memory/refrigerator/TxMessage= " "$work/watch.log" || fail "no blank before the command"
+blank=$(grep -nx "memory/refrigerator/TxMessage= " "$work/watch.log" | tail -n1 | cut -d: -f1)
+command=$(grep -nx "memory/refrigerator/TxMessage=REQ_STATUS_LOAD_STATUS" "$work/watch.log" | tail -n1 | cut -d: -f1)
+((blank < command)) || fail "the blank must come right before the command"
+wait_for "$work/micom.log" "REQ_STATUS_LOAD_STATUS" 5 || fail "the service did not receive the command"
+wait_for "$work/app.log" "Append : " 10 || fail "no load name appended"
+import -window root "$work/load_status.png" 2>/dev/null || true
+grep -m3 "Append : " "$work/app.log"
+
+xdotool key Escape
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
+wait "$app" || true
+echo "e2e load status: ok"
