@@ -66,7 +66,10 @@ Evas_Object *_create_layout_main(Evas_Object *parent)
     RETV_IF(NULL == layout, nullptr);
     elm_layout_theme_set(layout, "layout", "application", "default");
     evas_object_size_hint_weight_set(layout, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
-    elm_object_content_set(parent, layout);
+    /* A window takes its layouts as resize objects (load_base_view adds it);
+     * setting window content as well is refused by the toolkit. */
+    if (parent != appdata_get_win())
+        elm_object_content_set(parent, layout);
     evas_object_show(layout);
     LOGD("END");
     return layout;
