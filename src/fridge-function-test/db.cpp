@@ -1,0 +1,226 @@
+/*
+ * Reference database access: a thin read-only layer over SQLite shared by
+ * the diagnostic screens.
+ *
+ * State: one process-wide connection (db_info.db), opened read-only by
+ * db_open when none is open and closed by db_close. Statement handles are
+ * allocated by db_prepare and freed by db_finalize; the caller owns them in
+ * between. No timers. Reads the database file of the refrigerator's model
+ * (path from the profile directory and memory/refrigerator/ModelName);
+ * writes nothing.
+ *
+ * The module's own log lines carry no tag; the failure lines that
+ * db_read_table writes for a screen's reader carry the application's tag and
+ * the reader's prefix, as if the reader had written them.
+ */
+#include "db.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "common.h"
+#include "log.h"
+#include "micom_channel.h"
+
+struct db_handle_s {
+    sqlite3_stmt *stmt;
+};
+
+namespace {
+
+struct db_info_s {
+    sqlite3 *db;
+};
+db_info_s db_info = {nullptr};
+
+}  // namespace
+
+/* Same prefix as the application's lines, no tag. */
+#define DB_LOGD(fmt, ...) EM_LOG_PRINT(DLOG_DEBUG, NULL, fmt, ##__VA_ARGS__)
+#define DB_LOGE(fmt, ...) EM_LOG_PRINT(DLOG_ERROR, NULL, fmt, ##__VA_ARGS__)
+
+#define DB_RETV_IF(expr, val)                                   \
+    do {                                                        \
+        if (expr) {                                             \
+            DB_LOGE("(%s) -> %s() return", #expr, __func__);    \
+            return (val);                                       \
+        }                                                       \
+    } while (0)
+
+#define DB_RET_IF(expr)                                         \
+    do {                                                        \
+        if (expr) {                                             \
+            DB_LOGE("(%s) -> %s() return", #expr, __func__);    \
+            return;                                             \
+        }                                                       \
+    } while (0)
+
+int db_open(const char *db_file)
+{
+    DB_LOGD("db open : %s", db_file ? db_file : "(null)");
+    DB_RETV_IF(NULL == db_file, PRIVATE_APP_ERROR_INVALID_PARAMETER);
+
+    /* One connection for the whole process: whatever path is asked for,
+     * an open connection is reused. */
+    if (db_info.db)
+        return PRIVATE_APP_ERROR_OK;
+
+    sqlite3 *db = nullptr;
+    int ret = sqlite3_open_v2(db_file, &db, SQLITE_OPEN_READONLY, nullptr);
+    if (ret != SQLITE_OK) {
+        DB_LOGE("%s", db ? sqlite3_errmsg(db) : sqlite3_errstr(ret));
+        sqlite3_close(db);
+        return PRIVATE_APP_ERROR_DB_FAILED;
+    }
+    db_info.db = db;
+    return PRIVATE_APP_ERROR_OK;
+}
+
+db_handle_s *db_prepare(const char *query)
+{
+    DB_RETV_IF(NULL == query, nullptr);
+    DB_RETV_IF(!db_info.db, nullptr);
+
+    /* A plain C record: the caller hands it back to db_finalize. */
+    auto *handle = static_cast<db_handle_s *>(calloc(1, sizeof(db_handle_s)));
+    DB_RETV_IF(NULL == handle, nullptr);
+
+    int ret = sqlite3_prepare_v2(db_info.db, query, static_cast<int>(strlen(query)),
+                                 &handle->stmt, nullptr);
+    if (ret != SQLITE_OK || !handle->stmt) {
+        /* An empty statement text prepares to no statement: refused too. */
+        sqlite3_finalize(handle->stmt);
+        free(handle);
+        DB_LOGE("%s", ret != SQLITE_OK ? sqlite3_errmsg(db_info.db) : "no statement in query");
+        return nullptr;
+    }
+    return handle;
+}
+
+int db_next(db_handle_s *handle)
+{
+    DB_RETV_IF(NULL == handle, PRIVATE_APP_ERROR_DB_FAILED);
+
+    int ret = sqlite3_step(handle->stmt);
+    if (ret == SQLITE_ROW)
+        return PRIVATE_APP_ERROR_OK;
+    if (ret == SQLITE_DONE)
+        return PRIVATE_APP_ERROR_NO_DATA;
+    DB_LOGE("%s", db_info.db ? sqlite3_errmsg(db_info.db) : sqlite3_errstr(ret));
+    return PRIVATE_APP_ERROR_DB_FAILED;
+}
+
+long long db_get_long_long(db_handle_s *handle, int column)
+{
+    DB_RETV_IF(NULL == handle, 0);
+    return sqlite3_column_int64(handle->stmt, column);
+}
+
+const char *db_get_str(db_handle_s *handle, int column)
+{
+    DB_RETV_IF(NULL == handle, nullptr);
+    return reinterpret_cast<const char *>(sqlite3_column_text(handle->stmt, column));
+}
+
+int db_finalize(db_handle_s *handle)
+{
+    DB_RETV_IF(NULL == handle, PRIVATE_APP_ERROR_INVALID_PARAMETER);
+    DB_RETV_IF(NULL == handle->stmt, PRIVATE_APP_ERROR_INVALID_PARAMETER);
+
+    /* sqlite3_finalize repeats the last step's error; the statement is
+     * released in any case, and so is the handle. */
+    int ret = sqlite3_finalize(handle->stmt);
+    free(handle);
+    if (ret != SQLITE_OK) {
+        DB_LOGE("%s", db_info.db ? sqlite3_errmsg(db_info.db) : sqlite3_errstr(ret));
+        return PRIVATE_APP_ERROR_DB_FAILED;
+    }
+    return PRIVATE_APP_ERROR_OK;
+}
+
+void db_close(void)
+{
+    DB_RET_IF(!db_info.db);
+    sqlite3_close(db_info.db);
+    db_info.db = nullptr;
+}
+
+std::string db_profile_dir(void)
+{
+    const char *env = getenv("ENGINEER_MODE_PROFILE_DIR");
+    if (env && *env)
+        return env;
+    return EM_PROFILE_DIR_DEFAULT;
+}
+
+std::optional<std::string> db_compose_path(const char *model_name)
+{
+    DB_RETV_IF(NULL == model_name, std::nullopt);
+
+    std::string path = db_profile_dir() + "/" + model_name + "/db/" + ENGINEER_MODE_DB_NAME;
+    if (path.size() > DB_PATH_BUFFER_SIZE - 1) {
+        DB_LOGE("database path too long (%zu > %d): %s", path.size(), DB_PATH_BUFFER_SIZE - 1,
+                path.c_str());
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::string db_get_text(db_handle_s *handle, int column, std::size_t max_chars)
+{
+    return cut_text(db_get_str(handle, column), max_chars);
+}
+
+namespace {
+
+/* The reader's own failure line: application tag, the reader's prefix. */
+void log_reader_return(const db_caller &caller, const char *condition)
+{
+    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, EM_LOG_TAG, "%s: %s(%d) > (%s) -> %s() return",
+                 em_basename(caller.file), caller.func, caller.line, condition, caller.func);
+}
+
+}  // namespace
+
+bool db_read_table(const db_caller &caller, const char *sql, const std::function<void()> &on_ready,
+                   const std::function<bool(db_handle_s *)> &per_row)
+{
+    try {
+        std::optional<std::string> model = key_get_str(VCONFKEY_REFRIGERATOR_MODEL_NAME);
+        if (!model) {
+            log_reader_return(caller, "NULL == modelNmae");
+            return false;
+        }
+        std::optional<std::string> path = db_compose_path(model->c_str());
+        if (!path || PRIVATE_APP_ERROR_OK != db_open(path->c_str())) {
+            log_reader_return(caller, "PRIVATE_APP_ERROR_OK != db_open(dbFileName)");
+            return false;
+        }
+        db_handle_s *st = db_prepare(sql);
+        if (NULL == st) {
+            log_reader_return(caller, "NULL == st");
+            return false;
+        }
+
+        bool ok = true;
+        try {
+            if (on_ready)
+                on_ready();
+            while (db_next(st) == PRIVATE_APP_ERROR_OK)
+                if (per_row && !per_row(st))
+                    break;
+        } catch (const std::exception &e) {
+            DB_LOGE("reading rows for %s() failed: %s", caller.func, e.what());
+            ok = false;
+        }
+        db_finalize(st);
+        db_close();
+        return ok;
+    } catch (const std::exception &e) {
+        DB_LOGE("reading table for %s() failed: %s", caller.func, e.what());
+        return false;
+    }
+}
