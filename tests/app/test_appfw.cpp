@@ -1,0 +1,224 @@
+/*
+ * The desktop app framework: launcher command line, app control, launching
+ * a registered application, the back/more keys and the soft AP.
+ */
+#include "fixture.h"
+
+#include <app.h>
+#include <app_i18n.h>
+#include <vconf.h>
+#include <app_control.h>
+#include <efl_extension.h>
+#include <softap.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+struct control_deleter {
+    void operator()(app_control_s *h) const { app_control_destroy(h); }
+};
+using control_ptr = std::unique_ptr<app_control_s, control_deleter>;
+
+std::string take(char *text)
+{
+    std::string out = text ? text : "(null)";
+    free(text);
+    return out;
+}
+
+control_ptr parse(std::vector<const char *> args, int *result = nullptr)
+{
+    args.insert(args.begin(), "engineer-mode");
+    app_control_h handle = nullptr;
+    int ret = app_control_from_command_line((int)args.size(), const_cast<char **>(args.data()),
+                                            &handle);
+    if (result)
+        *result = ret;
+    return control_ptr(handle);
+}
+
+std::string operation_of(app_control_h h)
+{
+    char *op = nullptr;
+    app_control_get_operation(h, &op);
+    return take(op);
+}
+
+std::string uri_of(app_control_h h)
+{
+    char *uri = nullptr;
+    app_control_get_uri(h, &uri);
+    return take(uri);
+}
+
+}  // namespace
+
+TEST(Launcher, CommandLineBecomesTheLaunchRequest)
+{
+    control_ptr only_uri = parse({"--uri", "org.fridge.engineermode/fridge"});
+    ASSERT_TRUE(only_uri);
+    EXPECT_EQ(operation_of(only_uri.get()), APP_CONTROL_OPERATION_VIEW);
+    EXPECT_EQ(uri_of(only_uri.get()), "org.fridge.engineermode/fridge");
+
+    control_ptr nothing = parse({});
+    EXPECT_EQ(operation_of(nothing.get()), APP_CONTROL_OPERATION_DEFAULT);
+    EXPECT_EQ(uri_of(nothing.get()), "(null)");
+
+    control_ptr both = parse({"--operation=custom.op", "--uri=x/y"});
+    EXPECT_EQ(operation_of(both.get()), "custom.op");
+    EXPECT_EQ(uri_of(both.get()), "x/y");
+
+    int result = 0;
+    EXPECT_FALSE(parse({"--verbose"}, &result));
+    EXPECT_EQ(result, APP_CONTROL_ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(parse({"--uri"}, &result)) << "a missing value is an error";
+}
+
+TEST(AppControl, GettersHandOutCopiesAndRejectMissingHandles)
+{
+    app_control_h raw = nullptr;
+    ASSERT_EQ(app_control_create(&raw), APP_CONTROL_ERROR_NONE);
+    control_ptr h(raw);
+    char *value = nullptr;
+    EXPECT_EQ(app_control_get_operation(raw, &value), APP_CONTROL_ERROR_NONE);
+    EXPECT_EQ(value, nullptr) << "an unset operation reads as NULL";
+    app_control_set_uri(raw, "a/b");
+    char *first = nullptr, *second = nullptr;
+    app_control_get_uri(raw, &first);
+    app_control_get_uri(raw, &second);
+    EXPECT_NE(first, second);
+    EXPECT_STREQ(first, second);
+    free(first);
+    free(second);
+    EXPECT_EQ(app_control_set_app_id(raw, ""), APP_CONTROL_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(app_control_get_uri(nullptr, &value), APP_CONTROL_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(app_control_send_launch_request(raw, nullptr, nullptr),
+              APP_CONTROL_ERROR_INVALID_PARAMETER)
+        << "no target application";
+}
+
+class AppFrameworkTest : public AppTest {};
+
+TEST_F(AppFrameworkTest, LaunchRequestRunsTheRegisteredExecutableWithItsRequest)
+{
+    std::string apps = dir_ + "/platform/apps";
+    std::filesystem::create_directories(apps);
+    std::string out = dir_ + "/launched.txt";
+    std::string exe = apps + "/org.example.tool";
+    std::ofstream(exe) << "#!/bin/sh\necho \"$@\" > " << out << "\n";
+    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+
+    app_control_h raw = nullptr;
+    app_control_create(&raw);
+    control_ptr h(raw);
+    app_control_set_app_id(raw, "org.example.tool");
+    app_control_set_operation(raw, APP_CONTROL_OPERATION_VIEW);
+    int replies = 0;
+    ASSERT_EQ(app_control_send_launch_request(
+                  raw,
+                  [](app_control_h, app_control_h, app_control_result_e result, void *data) {
+                      EXPECT_EQ(result, APP_CONTROL_RESULT_APP_STARTED);
+                      ++*static_cast<int *>(data);
+                  },
+                  &replies),
+              APP_CONTROL_ERROR_NONE);
+    EXPECT_EQ(replies, 0) << "the reply comes later, on the main loop";
+    for (int i = 0; i < 50 && !std::filesystem::exists(out); ++i)
+        run_loop(0.05);
+    run_loop(0.05);
+    EXPECT_EQ(replies, 1);
+    std::ifstream in(out);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, std::string("--operation ") + APP_CONTROL_OPERATION_VIEW);
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/platform/run/apps/org.example.tool.pid"));
+
+    app_control_set_app_id(raw, "org.example.absent");
+    EXPECT_EQ(app_control_send_launch_request(raw, nullptr, nullptr),
+              APP_CONTROL_ERROR_APP_NOT_FOUND);
+    app_control_set_app_id(raw, "../escape");
+    EXPECT_EQ(app_control_send_launch_request(raw, nullptr, nullptr),
+              APP_CONTROL_ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(AppFrameworkTest, BackGoesToTheNewestVisibleRegistrationOnly)
+{
+    std::vector<std::string> calls;
+    auto record = [](void *data, Evas_Object *, void *) {
+        static_cast<std::vector<std::string> *>(data)->push_back("popup");
+    };
+    Evas_Object *popup = elm_popup_add(ad_->win);
+    evas_object_show(popup);
+    eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, record, &calls);
+    EXPECT_EQ(eext_dispatch(EEXT_CALLBACK_BACK), 1);
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(nf_items(), 1) << "the naviframe's older registration did not run";
+
+    evas_object_hide(popup);
+    Evas_Object *more_target = elm_button_add(ad_->win);
+    evas_object_del(popup); /* deleting the object ends its registration */
+    run_loop(0.05);
+    EXPECT_EQ(eext_object_event_callback_del(popup, EEXT_CALLBACK_BACK, record), nullptr);
+    evas_object_del(more_target);
+
+    /* Escape as a real key press now reaches the main menu's handler: the
+     * application ends. */
+    EXPECT_FALSE(press_back());
+}
+
+TEST_F(AppFrameworkTest, PopupBackHelperDeletesThePopup)
+{
+    Evas_Object *popup = elm_popup_add(ad_->win);
+    evas_object_show(popup);
+    bool deleted = false;
+    evas_object_event_callback_add(
+        popup, EVAS_CALLBACK_DEL,
+        [](void *data, Evas *, Evas_Object *, void *) { *static_cast<bool *>(data) = true; },
+        &deleted);
+    eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, eext_popup_back_cb, nullptr);
+    EXPECT_TRUE(press_back()) << "the popup took the key, not the main menu";
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(nf_items(), 1);
+}
+
+TEST_F(AppFrameworkTest, SoftApReportsItsDisablingLater)
+{
+    softap_h ap = nullptr;
+    ASSERT_EQ(softap_create(&ap), SOFTAP_ERROR_NONE);
+    set_int("memory/softap/enabled", 0);
+    ASSERT_EQ(vconf_set_bool("memory/softap/enabled", 1), 0);
+    bool enabled = false;
+    ASSERT_EQ(softap_is_enabled(ap, &enabled), SOFTAP_ERROR_NONE);
+    EXPECT_TRUE(enabled);
+    int reports = 0;
+    softap_set_disabled_cb(
+        ap, [](softap_error_e, softap_disabled_cause_e, void *data) { ++*static_cast<int *>(data); },
+        &reports);
+    ASSERT_EQ(softap_disable(ap), SOFTAP_ERROR_NONE);
+    EXPECT_EQ(reports, 0) << "never inside the call";
+    run_loop(0.4);
+    EXPECT_EQ(reports, 1);
+    softap_is_enabled(ap, &enabled);
+    EXPECT_FALSE(enabled);
+    EXPECT_EQ(softap_destroy(ap), SOFTAP_ERROR_NONE);
+    EXPECT_EQ(softap_destroy(nullptr), SOFTAP_ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(AppFrameworkTest, CatalogueFollowsThePanelLanguage)
+{
+    EXPECT_STRNE(i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS"),
+                 "REFLCD_NV2_EM_FRIDGE_LOAD_STATUS")
+        << "the English catalogue is bound";
+    std::string english = i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS");
+    set_str("db/menu_widget/language", "ko_KR.UTF-8");
+    app_platform_locale_apply();
+    std::string korean = i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS");
+    EXPECT_NE(korean, english);
+    EXPECT_NE(korean, "REFLCD_NV2_EM_FRIDGE_LOAD_STATUS");
+    EXPECT_STREQ(i18n_get_text("not in the catalogue"), "not in the catalogue");
+}
