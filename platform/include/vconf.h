@@ -19,6 +19,10 @@
  * All functions return VCONF_OK (0) on success and VCONF_ERROR (-1) on
  * failure: missing key, value of another type, refused key name, I/O error.
  * The reason of the last failure is logged at error level with tag "VCONF".
+ * Types are strict: a getter fails on a key of another type (vconf_get_int
+ * on a bool key, vconf_get_str on an int key); a setter gives the key its
+ * own type. Getters and setters may be called from any thread and need no
+ * Ecore; registration and the callbacks belong to the main-loop thread.
  */
 #ifndef PANEL_VCONF_H
 #define PANEL_VCONF_H
@@ -57,11 +61,15 @@ int vconf_get_dbl(const char *in_key, double *dblval);
 /* Returns a malloc'ed copy the caller frees, or NULL on failure. */
 char *vconf_get_str(const char *in_key);
 
-/* Removes the key. Watchers are told (their node has type VCONF_TYPE_NONE). */
+/* Removes the key (fails when it does not exist). Watchers are told (their
+ * node has type VCONF_TYPE_NONE). */
 int vconf_unset(const char *in_key);
 
 /* Registers cb for changes of in_key. The same (key, cb) pair may be
- * registered once; a second registration fails. */
+ * registered once; a second registration fails. The callback runs on the
+ * Ecore main loop, once per write (a write of the same value included);
+ * the first registration initialises Ecore if the process has not. A
+ * callback may register and unregister (itself included). */
 int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb, void *user_data);
 int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb);
 
@@ -70,7 +78,8 @@ int vconf_keynode_get_type(keynode_t *keynode);
 int vconf_keynode_get_int(keynode_t *keynode);
 int vconf_keynode_get_bool(keynode_t *keynode);
 double vconf_keynode_get_dbl(keynode_t *keynode);
-/* Belongs to the node; copy it to keep it. */
+/* Belongs to the node; copy it to keep it. The typed node getters return
+ * 0 (NULL for the string) when the node holds another type. */
 const char *vconf_keynode_get_str(keynode_t *keynode);
 
 #ifdef __cplusplus

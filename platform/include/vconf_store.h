@@ -9,8 +9,8 @@
 extern "C" {
 #endif
 
-/* The platform directory in use (PANEL_PLATFORM_DIR or the default).
- * Never NULL; the text belongs to the library. */
+/* The platform directory in use (PANEL_PLATFORM_DIR or the default),
+ * created if missing. Never NULL; the text belongs to the library. */
 const char *vconf_store_dir(void);
 
 /* 1 when the key name is acceptable to the store, 0 otherwise. */
@@ -21,11 +21,12 @@ int vconf_store_key_valid(const char *key);
 typedef void (*vconf_store_list_fn)(const char *key, void *user_data);
 int vconf_store_list(const char *prefix, vconf_store_list_fn fn, void *user_data);
 
-/* Type of a stored key (enum vconf_t), VCONF_TYPE_NONE when missing. */
+/* Type of a stored key (enum vconf_t), VCONF_TYPE_NONE when missing or
+ * when the name is refused. Logs nothing. */
 int vconf_store_type(const char *key);
 
 /* Value of any type rendered as text (ints and bools in decimal). Returns a
- * malloc'ed string or NULL when the key is missing. */
+ * malloc'ed string or NULL when the key is missing. Logs nothing. */
 char *vconf_store_get_text(const char *key);
 
 #ifdef __cplusplus

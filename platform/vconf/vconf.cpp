@@ -1,0 +1,1077 @@
+/*
+ * Key-value configuration store (desktop stand-in), shared by every process
+ * that uses the same platform directory.
+ *
+ * Platform directory DIR: PANEL_PLATFORM_DIR, else $XDG_RUNTIME_DIR/panel-platform,
+ * else /tmp/panel-platform-UID. It is created (mode 0700) on first use. The
+ * environment variable is looked at on every call, so a process (a test) that
+ * changes it moves to the new directory at once.
+ *
+ * Layout under DIR:
+ *   db/NAME.key            persistent key "db/NAME"
+ *   run/memory/NAME.key    volatile key "memory/NAME"
+ *   run/boot_id            boot id of the machine when run/ was started
+ *   lock                   flock()ed while run/ is checked
+ * A key file holds one type line ("int", "bool", "double" or "string"), then
+ * the value: int in decimal, bool as 0 or 1, double in the shortest decimal
+ * form that reads back exactly, string as its exact bytes (possibly empty or
+ * with line ends; no line end is added). The ".key" suffix lets "a/b" and
+ * "a/b/c" coexist (file a/b.key beside directory a/b).
+ *
+ * Volatility: the first access of a process to DIR compares run/boot_id with
+ * /proc/sys/kernel/random/boot_id (under the lock); when they differ run/ is
+ * emptied, so after a reboot no "memory/" key is left. Removing DIR/run by
+ * hand has the same effect.
+ *
+ * Key names: "db/..." or "memory/..." with at least one more segment; at most
+ * 255 bytes of [A-Za-z0-9_.-/]; no empty segment, no trailing '/', no segment
+ * that starts with '.' (so no "." or ".." and no clash with temporary files),
+ * no segment longer than 251 bytes (the file name with ".key" must fit in 255),
+ * no directory segment ending in ".key". A refused name is logged (error,
+ * tag "VCONF") and the call returns -1.
+ *
+ * Writes: the new file is written under a temporary name (mkstemp, in the key's
+ * directory) and renamed over the key file, so a reader or a concurrent writer
+ * never sees a partial value. No fsync: the store does not aim to survive a
+ * power cut. A setter gives the key the setter's type, whatever it held before.
+ *
+ * Reads are strict about types: vconf_get_int on a bool key, vconf_get_bool on
+ * an int key, vconf_get_str on a number all fail (-1, logged) and leave the
+ * output untouched. A missing key fails the same way.
+ *
+ * Notifications: one inotify descriptor per process, read by an Ecore fd
+ * handler; one watch per key directory (created if missing), shared by the
+ * registrations of that directory and removed with the last one. A rename
+ * onto the key file (every write through this library), a close after an
+ * in-place write and a deletion each give one callback per registration;
+ * the node holds the value read at delivery time (type VCONF_TYPE_NONE once
+ * the key is gone). The first registration calls ecore_init() and the library
+ * keeps that reference until the last registration goes; if that call is the
+ * one that starts Ecore, it starts without the system modules (a process that
+ * wants them initialises Ecore itself first). The process must run the Ecore
+ * main loop for callbacks to arrive. Registration functions and
+ * callbacks belong to the main-loop thread; getters and setters may be called
+ * from any thread and need no Ecore at all.
+ *
+ * State: the directories in use (under a mutex), the notification registry
+ * (main-loop thread). No timers. Reads/writes files under DIR and
+ * /proc/sys/kernel/random/boot_id; logs failures with tag "VCONF".
+ */
+#include "vconf.h"
+#include "vconf_store.h"
+
+#include "dlog.h"
+
+#include <Ecore.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+struct _keynode_t {
+    std::string name;
+    int type = VCONF_TYPE_NONE;
+    int number = 0;  // int and bool values
+    double dbl = 0.0;
+    std::string str;
+};
+
+namespace {
+
+constexpr const char *TAG = "VCONF";
+constexpr std::string_view kSuffix = ".key";
+constexpr size_t kMaxKeyLength = 255;
+constexpr size_t kMaxSegment = 251;  // with ".key", the file name limit of 255
+
+// ---- directory in use -------------------------------------------------------
+
+std::mutex dir_mutex;
+bool dir_resolved = false;
+std::string dir_env;                // the environment the directory came from
+std::deque<std::string> dir_paths;  // every directory used; the last is current
+bool dir_prepared = false;          // current directory created and checked
+
+// ---- notifications ----------------------------------------------------------
+
+struct Registration {
+    uint64_t id;
+    std::string key;
+    std::string dir;   // absolute directory of the key file
+    std::string base;  // file name of the key in dir
+    vconf_callback_fn cb;
+    void *user_data;
+};
+
+struct Notifier {
+    int fd = -1;
+    Ecore_Fd_Handler *handler = nullptr;
+    std::vector<Registration> regs;         // in registration order
+    std::map<std::string, int> wd_by_dir;
+    std::map<int, std::string> dir_by_wd;
+    std::map<std::string, int> refs_by_dir;
+    uint64_t next_id = 1;
+    int dispatching = 0;                    // depth of the fd handler
+    bool stop_pending = false;
+};
+
+Notifier notifier;
+
+// ---- helpers ----------------------------------------------------------------
+
+template <typename F, typename R>
+R guarded(const char *fn, R fail, F &&body) noexcept
+{
+    try {
+        return body();
+    } catch (const std::exception &e) {
+        dlog_print(DLOG_ERROR, TAG, "%s: %s", fn, e.what());
+    } catch (...) {
+        dlog_print(DLOG_ERROR, TAG, "%s: unexpected failure", fn);
+    }
+    return fail;
+}
+
+// A key name cut for log lines (a refused name can be very long).
+std::string shown(const char *key)
+{
+    if (key == nullptr)
+        return "(null)";
+    std::string text(key, strnlen(key, 300));
+    if (text.size() == 300)
+        text += "...";
+    return text;
+}
+
+const char *type_word(int type)
+{
+    switch (type) {
+    case VCONF_TYPE_INT: return "int";
+    case VCONF_TYPE_BOOL: return "bool";
+    case VCONF_TYPE_DOUBLE: return "double";
+    case VCONF_TYPE_STRING: return "string";
+    default: return "none";
+    }
+}
+
+// Why a key name is refused, or nullptr when it is acceptable.
+const char *key_problem(const char *key)
+{
+    if (key == nullptr)
+        return "no name";
+    std::string_view name(key, strnlen(key, kMaxKeyLength + 1));
+    if (name.empty())
+        return "empty name";
+    if (name.size() > kMaxKeyLength)
+        return "longer than 255 bytes";
+    if (name.front() == '/')
+        return "absolute path";
+    for (char c : name) {
+        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                  c == '_' || c == '.' || c == '-' || c == '/';
+        if (!ok)
+            return "character outside [A-Za-z0-9_.-/]";
+    }
+    if (name.back() == '/')
+        return "trailing '/'";
+    size_t count = 0;
+    std::string_view first;
+    for (size_t start = 0; start <= name.size();) {
+        size_t end = name.find('/', start);
+        bool last = end == std::string_view::npos;
+        if (last)
+            end = name.size();
+        std::string_view segment = name.substr(start, end - start);
+        if (segment.empty())
+            return "empty segment";
+        if (segment == "." || segment == "..")
+            return "'.' or '..' segment";
+        if (segment.front() == '.')
+            return "segment starting with '.'";
+        if (segment.size() > kMaxSegment)
+            return "segment longer than 251 bytes";
+        if (!last && segment.size() >= kSuffix.size() &&
+            segment.substr(segment.size() - kSuffix.size()) == kSuffix)
+            return "directory segment ending in \".key\"";
+        if (count++ == 0)
+            first = segment;
+        start = end + 1;
+        if (last)
+            break;
+    }
+    if ((first != "db" && first != "memory") || count < 2)
+        return "not under db/ or memory/";
+    return nullptr;
+}
+
+bool mkdir_p(const std::string &path)
+{
+    if (path.empty())
+        return false;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0 && !mkdir_p(path.substr(0, slash)))
+        return false;
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return true;
+    return false;
+}
+
+bool read_file(const std::string &path, std::string &out, int &error)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    out.clear();
+    std::array<char, 4096> buf;
+    for (;;) {
+        ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = errno;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buf.data(), static_cast<size_t>(n));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool write_fd_all(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Writes data to path through a temporary file in the same directory.
+bool replace_file(const std::string &dir, const std::string &base, std::string_view data,
+                  std::string &why)
+{
+    // Key names never start with '.', so the temporary name is never a key.
+    std::string tmp = dir + "/.tmp-XXXXXX";
+    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        why = std::string("cannot create a file in ") + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    bool written = write_fd_all(fd, data);
+    int saved = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        saved = errno;
+    }
+    if (!written) {
+        ::unlink(tmp.c_str());
+        why = std::string("cannot write ") + tmp + ": " + std::strerror(saved);
+        return false;
+    }
+    std::string target = dir + "/" + base;
+    if (::rename(tmp.c_str(), target.c_str()) != 0) {
+        why = std::string("cannot rename onto ") + target + ": " + std::strerror(errno);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string trimmed_first_line(const std::string &text)
+{
+    size_t end = text.find_first_of("\r\n");
+    std::string line = text.substr(0, end);
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+// Empties DIR/run when it was started under another boot (or never stamped).
+bool check_boot(const std::string &dir)
+{
+    std::string boot;
+    int error = 0;
+    if (!read_file("/proc/sys/kernel/random/boot_id", boot, error))
+        boot = "unknown";
+    boot = trimmed_first_line(boot);
+
+    std::string lock_path = dir + "/lock";
+    int lock_fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock_fd < 0) {
+        dlog_print(DLOG_ERROR, TAG, "cannot open %s: %s", lock_path.c_str(), std::strerror(errno));
+        return false;
+    }
+    while (::flock(lock_fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    bool ok = true;
+    std::string run = dir + "/run";
+    std::string stamp;
+    if (!read_file(run + "/boot_id", stamp, error) || trimmed_first_line(stamp) != boot) {
+        std::error_code ec;
+        std::filesystem::remove_all(run, ec);
+        if (ec) {
+            dlog_print(DLOG_ERROR, TAG, "cannot empty %s: %s", run.c_str(), ec.message().c_str());
+            ok = false;
+        } else if (!mkdir_p(run)) {
+            dlog_print(DLOG_ERROR, TAG, "cannot create %s: %s", run.c_str(), std::strerror(errno));
+            ok = false;
+        } else {
+            std::string why;
+            ok = replace_file(run, "boot_id", boot + "\n", why);
+            if (!ok)
+                dlog_print(DLOG_ERROR, TAG, "%s", why.c_str());
+        }
+    }
+    ::close(lock_fd);  // releases the lock
+    return ok;
+}
+
+std::string absolute(const std::string &path)
+{
+    if (path.front() == '/')
+        return path;
+    std::array<char, 4096> cwd;
+    if (::getcwd(cwd.data(), cwd.size()) == nullptr)
+        return path;
+    return std::string(cwd.data()) + "/" + path;
+}
+
+// Follows PANEL_PLATFORM_DIR (and XDG_RUNTIME_DIR); call with dir_mutex held.
+const std::string &current_dir_locked()
+{
+    const char *env = std::getenv("PANEL_PLATFORM_DIR");
+    const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string env_value = env != nullptr ? env : "";
+    std::string seen = env_value + '\n' + (runtime != nullptr ? runtime : "");
+    if (dir_resolved && seen == dir_env)
+        return dir_paths.back();
+    std::string dir;
+    if (!env_value.empty()) {
+        dir = absolute(env_value);
+    } else {
+        if (runtime != nullptr && *runtime == '/')
+            dir = std::string(runtime) + "/panel-platform";
+        else
+            dir = "/tmp/panel-platform-" + std::to_string(::getuid());
+    }
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    dir_env = seen;
+    dir_resolved = true;
+    if (dir_paths.empty() || dir_paths.back() != dir) {
+        dir_paths.push_back(dir);
+        dir_prepared = false;
+    }
+    return dir_paths.back();
+}
+
+// Creates and checks the current directory once; call with dir_mutex held.
+bool prepare_locked(const std::string &dir)
+{
+    if (dir_prepared)
+        return true;
+    if (!mkdir_p(dir)) {
+        dlog_print(DLOG_ERROR, TAG, "cannot create the platform directory %s: %s", dir.c_str(),
+                   std::strerror(errno));
+        return false;
+    }
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || st.st_uid != ::getuid()) {
+        dlog_print(DLOG_ERROR, TAG, "the platform directory %s belongs to another user",
+                   dir.c_str());
+        return false;
+    }
+    if (!check_boot(dir))
+        return false;
+    dir_prepared = true;
+    return true;
+}
+
+// The platform directory, created and checked; nullopt (logged) on failure.
+std::optional<std::string> platform_dir()
+{
+    std::lock_guard<std::mutex> lock(dir_mutex);
+    const std::string &dir = current_dir_locked();
+    if (!prepare_locked(dir))
+        return std::nullopt;
+    return dir;
+}
+
+struct KeyPath {
+    std::string dir;   // directory of the key file
+    std::string base;  // NAME.key
+    std::string file() const { return dir + "/" + base; }
+};
+
+// Where a valid key lives; nullopt without logging for an invalid name.
+std::optional<KeyPath> key_path(const char *key)
+{
+    if (key_problem(key) != nullptr)
+        return std::nullopt;
+    std::optional<std::string> dir = platform_dir();
+    if (!dir)
+        return std::nullopt;
+    std::string_view name(key);
+    std::string rel = name.substr(0, 3) == "db/" ? std::string(name)
+                                                 : "run/" + std::string(name);
+    size_t slash = rel.find_last_of('/');
+    return KeyPath{*dir + "/" + rel.substr(0, slash),
+                   rel.substr(slash + 1) + std::string(kSuffix)};
+}
+
+// key_path for a public call: logs a refused name or an unusable directory.
+std::optional<KeyPath> checked_path(const char *fn, const char *key)
+{
+    if (const char *problem = key_problem(key)) {
+        dlog_print(DLOG_ERROR, TAG, "%s: refused key name \"%s\": %s", fn, shown(key).c_str(),
+                   problem);
+        return std::nullopt;
+    }
+    std::optional<KeyPath> path = key_path(key);
+    if (!path)
+        dlog_print(DLOG_ERROR, TAG, "%s: platform directory unusable", fn);
+    return path;
+}
+
+struct Value {
+    int type = VCONF_TYPE_NONE;
+    int number = 0;
+    double dbl = 0.0;
+    std::string str;
+};
+
+enum class ReadResult { ok, missing, corrupt };
+
+ReadResult read_value(const std::string &file, Value &value, std::string &why)
+{
+    std::string content;
+    int error = 0;
+    if (!read_file(file, content, error)) {
+        if (error == ENOENT || error == ENOTDIR)
+            return ReadResult::missing;
+        why = std::string("cannot read ") + file + ": " + std::strerror(error);
+        return ReadResult::corrupt;
+    }
+    size_t nl = content.find('\n');
+    if (nl == std::string::npos) {
+        why = "no type line in " + file;
+        return ReadResult::corrupt;
+    }
+    std::string_view word(content.data(), nl);
+    std::string_view text(content.data() + nl + 1, content.size() - nl - 1);
+    const char *end = text.data() + text.size();
+    if (word == "string") {
+        value.type = VCONF_TYPE_STRING;
+        value.str.assign(text);
+        return ReadResult::ok;
+    }
+    if (word == "int" || word == "bool") {
+        int number = 0;
+        auto [ptr, ec] = std::from_chars(text.data(), end, number);
+        if (ec != std::errc() || ptr != end || text.empty() ||
+            (word == "bool" && number != 0 && number != 1)) {
+            why = "bad " + std::string(word) + " value in " + file;
+            return ReadResult::corrupt;
+        }
+        value.type = word == "int" ? VCONF_TYPE_INT : VCONF_TYPE_BOOL;
+        value.number = number;
+        return ReadResult::ok;
+    }
+    if (word == "double") {
+        double dbl = 0.0;
+        auto [ptr, ec] = std::from_chars(text.data(), end, dbl);
+        if (ec != std::errc() || ptr != end || text.empty()) {
+            why = "bad double value in " + file;
+            return ReadResult::corrupt;
+        }
+        value.type = VCONF_TYPE_DOUBLE;
+        value.dbl = dbl;
+        return ReadResult::ok;
+    }
+    why = "unknown type \"" + std::string(word) + "\" in " + file;
+    return ReadResult::corrupt;
+}
+
+int set_value(const char *fn, const char *key, int type, std::string_view text)
+{
+    std::optional<KeyPath> path = checked_path(fn, key);
+    if (!path)
+        return VCONF_ERROR;
+    if (!mkdir_p(path->dir)) {
+        dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, path->dir.c_str(),
+                   std::strerror(errno));
+        return VCONF_ERROR;
+    }
+    std::string content = type_word(type);
+    content += '\n';
+    content += text;
+    std::string why;
+    if (!replace_file(path->dir, path->base, content, why)) {
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, key, why.c_str());
+        return VCONF_ERROR;
+    }
+    return VCONF_OK;
+}
+
+// Reads a key that must hold the given type; logs and fails otherwise.
+bool get_value(const char *fn, const char *key, int type, Value &value)
+{
+    std::optional<KeyPath> path = checked_path(fn, key);
+    if (!path)
+        return false;
+    std::string why;
+    switch (read_value(path->file(), value, why)) {
+    case ReadResult::missing:
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": no such key", fn, key);
+        return false;
+    case ReadResult::corrupt:
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, key, why.c_str());
+        return false;
+    case ReadResult::ok:
+        break;
+    }
+    if (value.type != type) {
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\" is of type %s, not %s", fn, key,
+                   type_word(value.type), type_word(type));
+        return false;
+    }
+    return true;
+}
+
+std::string double_text(double value)
+{
+    std::array<char, 64> buf;
+    auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+    return ec == std::errc() ? std::string(buf.data(), ptr) : "0";
+}
+
+// ---- notification machinery ------------------------------------------------
+
+Eina_Bool inotify_ready_cb(void *data, Ecore_Fd_Handler *handler);
+
+bool start_notifier()
+{
+    if (notifier.fd >= 0) {
+        notifier.stop_pending = false;
+        return true;
+    }
+    int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) {
+        dlog_print(DLOG_ERROR, TAG, "inotify_init1: %s", std::strerror(errno));
+        return false;
+    }
+    // Only matters when this call is the one that starts Ecore: a process
+    // that uses Ecore for no more than these callbacks does not need the
+    // system modules (and their bus connections).
+    ecore_app_no_system_modules();
+    ecore_init();
+    notifier.handler = ecore_main_fd_handler_add(fd, ECORE_FD_READ, inotify_ready_cb, nullptr,
+                                                 nullptr, nullptr);
+    if (notifier.handler == nullptr) {
+        dlog_print(DLOG_ERROR, TAG, "cannot add an Ecore fd handler for change notifications");
+        ::close(fd);
+        ecore_shutdown();
+        return false;
+    }
+    notifier.fd = fd;
+    notifier.stop_pending = false;
+    return true;
+}
+
+void stop_notifier()
+{
+    if (notifier.fd < 0 || !notifier.regs.empty())
+        return;
+    if (notifier.dispatching > 0) {
+        notifier.stop_pending = true;  // finished when the fd handler returns
+        return;
+    }
+    ecore_main_fd_handler_del(notifier.handler);
+    notifier.handler = nullptr;
+    ::close(notifier.fd);
+    notifier.fd = -1;
+    notifier.wd_by_dir.clear();
+    notifier.dir_by_wd.clear();
+    notifier.refs_by_dir.clear();
+    notifier.stop_pending = false;
+    ecore_shutdown();
+}
+
+constexpr uint32_t kWatchMask = IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE | IN_ONLYDIR;
+
+bool add_watch(const std::string &dir)
+{
+    if (!mkdir_p(dir)) {
+        dlog_print(DLOG_ERROR, TAG, "cannot create %s: %s", dir.c_str(), std::strerror(errno));
+        return false;
+    }
+    int wd = ::inotify_add_watch(notifier.fd, dir.c_str(), kWatchMask);
+    if (wd < 0) {
+        dlog_print(DLOG_ERROR, TAG, "cannot watch %s: %s", dir.c_str(), std::strerror(errno));
+        return false;
+    }
+    notifier.wd_by_dir[dir] = wd;
+    notifier.dir_by_wd[wd] = dir;
+    return true;
+}
+
+bool watch_dir(const std::string &dir)
+{
+    int &refs = notifier.refs_by_dir[dir];
+    if (refs == 0 && !add_watch(dir)) {
+        notifier.refs_by_dir.erase(dir);
+        return false;
+    }
+    ++refs;
+    return true;
+}
+
+void unwatch_dir(const std::string &dir)
+{
+    auto it = notifier.refs_by_dir.find(dir);
+    if (it == notifier.refs_by_dir.end() || --it->second > 0)
+        return;
+    notifier.refs_by_dir.erase(it);
+    auto wd = notifier.wd_by_dir.find(dir);
+    if (wd != notifier.wd_by_dir.end()) {
+        ::inotify_rm_watch(notifier.fd, wd->second);
+        notifier.dir_by_wd.erase(wd->second);
+        notifier.wd_by_dir.erase(wd);
+    }
+}
+
+void fill_node(keynode_t &node, const std::string &key, const std::string &file)
+{
+    node.name = key;
+    Value value;
+    std::string why;
+    ReadResult result = read_value(file, value, why);
+    if (result == ReadResult::corrupt)
+        dlog_print(DLOG_ERROR, TAG, "change of \"%s\": %s", key.c_str(), why.c_str());
+    node.type = result == ReadResult::ok ? value.type : VCONF_TYPE_NONE;
+    node.number = value.number;
+    node.dbl = value.dbl;
+    node.str = std::move(value.str);
+}
+
+// Calls the registrations given by id that still exist when their turn comes
+// (a callback may remove or add registrations).
+void deliver(const std::vector<uint64_t> &ids)
+{
+    for (uint64_t id : ids) {
+        auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
+                               [id](const Registration &r) { return r.id == id; });
+        if (it == notifier.regs.end())
+            continue;
+        keynode_t node;
+        fill_node(node, it->key, it->dir + "/" + it->base);
+        vconf_callback_fn cb = it->cb;
+        void *user_data = it->user_data;
+        cb(&node, user_data);
+    }
+}
+
+struct Event {
+    int wd;
+    uint32_t mask;
+    std::string name;  // file name inside the watched directory, may be empty
+};
+
+void handle_event(const Event &event)
+{
+    if (event.mask & IN_Q_OVERFLOW) {
+        dlog_print(DLOG_WARN, TAG, "change notifications overflowed; telling every watcher");
+        std::vector<uint64_t> ids;
+        for (const Registration &r : notifier.regs)
+            ids.push_back(r.id);
+        deliver(ids);
+        return;
+    }
+    auto dir = notifier.dir_by_wd.find(event.wd);
+    if (dir == notifier.dir_by_wd.end())
+        return;  // a watch removed since the event was queued
+    if (event.mask & IN_IGNORED) {
+        // The directory itself went away (removed by hand): watch its new one.
+        std::string path = dir->second;
+        dlog_print(DLOG_WARN, TAG, "%s was removed; watching it anew", path.c_str());
+        notifier.wd_by_dir.erase(path);
+        notifier.dir_by_wd.erase(dir);
+        add_watch(path);
+        return;
+    }
+    if ((event.mask & (IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE)) == 0 ||
+        (event.mask & IN_ISDIR) != 0 || event.name.empty())
+        return;
+    std::vector<uint64_t> ids;
+    for (const Registration &r : notifier.regs)
+        if (r.base == event.name && r.dir == dir->second)
+            ids.push_back(r.id);
+    deliver(ids);
+}
+
+void drain_events()
+{
+    alignas(inotify_event) std::array<char, 16384> buf;
+    // A bounded number of reads per wake-up keeps a flood from starving the
+    // loop; the fd stays readable and the handler runs again.
+    for (int round = 0; round < 16 && notifier.fd >= 0; ++round) {
+        ssize_t n = ::read(notifier.fd, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        // Parse the whole batch first: callbacks may close or replace the fd.
+        std::vector<Event> events;
+        for (size_t off = 0; off + sizeof(inotify_event) <= static_cast<size_t>(n);) {
+            inotify_event header;
+            std::memcpy(&header, buf.data() + off, sizeof header);
+            const char *name = buf.data() + off + sizeof header;
+            events.push_back(Event{header.wd, header.mask,
+                                   std::string(name, header.len > 0 ? strnlen(name, header.len) : 0)});
+            off += sizeof header + header.len;
+        }
+        for (const Event &event : events)
+            handle_event(event);
+    }
+}
+
+Eina_Bool inotify_ready_cb(void *, Ecore_Fd_Handler *)
+{
+    ++notifier.dispatching;
+    try {
+        drain_events();
+    } catch (const std::exception &e) {
+        dlog_print(DLOG_ERROR, TAG, "change notification failed: %s", e.what());
+    } catch (...) {
+        dlog_print(DLOG_ERROR, TAG, "change notification failed");
+    }
+    --notifier.dispatching;
+    if (notifier.dispatching == 0 && notifier.stop_pending)
+        stop_notifier();  // deletes this handler
+    return ECORE_CALLBACK_RENEW;
+}
+
+}  // namespace
+
+// ---- setters and getters ----------------------------------------------------
+
+extern "C" int vconf_set_int(const char *in_key, const int intval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        return set_value(fn, in_key, VCONF_TYPE_INT, std::to_string(intval));
+    });
+}
+
+extern "C" int vconf_set_bool(const char *in_key, const int boolval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        return set_value(fn, in_key, VCONF_TYPE_BOOL, boolval ? "1" : "0");
+    });
+}
+
+extern "C" int vconf_set_dbl(const char *in_key, const double dblval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        return set_value(fn, in_key, VCONF_TYPE_DOUBLE, double_text(dblval));
+    });
+}
+
+extern "C" int vconf_set_str(const char *in_key, const char *strval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        if (strval == nullptr) {
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": NULL value", fn, shown(in_key).c_str());
+            return VCONF_ERROR;
+        }
+        return set_value(fn, in_key, VCONF_TYPE_STRING, strval);
+    });
+}
+
+extern "C" int vconf_get_int(const char *in_key, int *intval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        Value value;
+        if (intval == nullptr || !get_value(fn, in_key, VCONF_TYPE_INT, value))
+            return VCONF_ERROR;
+        *intval = value.number;
+        return VCONF_OK;
+    });
+}
+
+extern "C" int vconf_get_bool(const char *in_key, int *boolval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        Value value;
+        if (boolval == nullptr || !get_value(fn, in_key, VCONF_TYPE_BOOL, value))
+            return VCONF_ERROR;
+        *boolval = value.number;
+        return VCONF_OK;
+    });
+}
+
+extern "C" int vconf_get_dbl(const char *in_key, double *dblval)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        Value value;
+        if (dblval == nullptr || !get_value(fn, in_key, VCONF_TYPE_DOUBLE, value))
+            return VCONF_ERROR;
+        *dblval = value.dbl;
+        return VCONF_OK;
+    });
+}
+
+extern "C" char *vconf_get_str(const char *in_key)
+{
+    const char *fn = __func__;
+    return guarded(fn, static_cast<char *>(nullptr), [&]() -> char * {
+        Value value;
+        if (!get_value(fn, in_key, VCONF_TYPE_STRING, value))
+            return nullptr;
+        return ::strdup(value.str.c_str());
+    });
+}
+
+extern "C" int vconf_unset(const char *in_key)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        std::optional<KeyPath> path = checked_path(fn, in_key);
+        if (!path)
+            return VCONF_ERROR;
+        if (::unlink(path->file().c_str()) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": no such key", fn, in_key);
+            else
+                dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, in_key,
+                           std::strerror(errno));
+            return VCONF_ERROR;
+        }
+        return VCONF_OK;
+    });
+}
+
+// ---- notifications ----------------------------------------------------------
+
+extern "C" int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb, void *user_data)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        if (cb == nullptr) {
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": NULL callback", fn, shown(in_key).c_str());
+            return VCONF_ERROR;
+        }
+        std::optional<KeyPath> path = checked_path(fn, in_key);
+        if (!path)
+            return VCONF_ERROR;
+        for (const Registration &r : notifier.regs) {
+            if (r.key == in_key && r.cb == cb) {
+                dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback already registered", fn,
+                           in_key);
+                return VCONF_ERROR;
+            }
+        }
+        if (!start_notifier())
+            return VCONF_ERROR;
+        if (!watch_dir(path->dir)) {
+            stop_notifier();
+            return VCONF_ERROR;
+        }
+        notifier.regs.push_back(
+            Registration{notifier.next_id++, in_key, path->dir, path->base, cb, user_data});
+        return VCONF_OK;
+    });
+}
+
+extern "C" int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        if (const char *problem = key_problem(in_key)) {
+            dlog_print(DLOG_ERROR, TAG, "%s: refused key name \"%s\": %s", fn,
+                       shown(in_key).c_str(), problem);
+            return VCONF_ERROR;
+        }
+        auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
+                               [&](const Registration &r) { return r.key == in_key && r.cb == cb; });
+        if (it == notifier.regs.end()) {
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback not registered", fn, in_key);
+            return VCONF_ERROR;
+        }
+        std::string dir = it->dir;
+        notifier.regs.erase(it);
+        unwatch_dir(dir);
+        stop_notifier();
+        return VCONF_OK;
+    });
+}
+
+// ---- key nodes ----------------------------------------------------------------
+
+extern "C" const char *vconf_keynode_get_name(keynode_t *keynode)
+{
+    return keynode != nullptr ? keynode->name.c_str() : nullptr;
+}
+
+extern "C" int vconf_keynode_get_type(keynode_t *keynode)
+{
+    return keynode != nullptr ? keynode->type : VCONF_TYPE_NONE;
+}
+
+namespace {
+bool node_has(keynode_t *keynode, int type, const char *fn)
+{
+    if (keynode != nullptr && keynode->type == type)
+        return true;
+    dlog_print(DLOG_ERROR, TAG, "%s: node %s is not a %s", fn,
+               keynode != nullptr ? keynode->name.c_str() : "(null)", type_word(type));
+    return false;
+}
+}  // namespace
+
+extern "C" int vconf_keynode_get_int(keynode_t *keynode)
+{
+    return node_has(keynode, VCONF_TYPE_INT, __func__) ? keynode->number : 0;
+}
+
+extern "C" int vconf_keynode_get_bool(keynode_t *keynode)
+{
+    return node_has(keynode, VCONF_TYPE_BOOL, __func__) ? keynode->number : 0;
+}
+
+extern "C" double vconf_keynode_get_dbl(keynode_t *keynode)
+{
+    return node_has(keynode, VCONF_TYPE_DOUBLE, __func__) ? keynode->dbl : 0.0;
+}
+
+extern "C" const char *vconf_keynode_get_str(keynode_t *keynode)
+{
+    return node_has(keynode, VCONF_TYPE_STRING, __func__) ? keynode->str.c_str() : nullptr;
+}
+
+// ---- desktop extras -----------------------------------------------------------
+
+extern "C" const char *vconf_store_dir(void)
+{
+    std::lock_guard<std::mutex> lock(dir_mutex);
+    // Prepared like any other use, so that files other platform parts keep
+    // under run/ are not wiped by a later first key access after a reboot.
+    // The deque never drops a directory, so earlier pointers stay valid.
+    const std::string &dir = current_dir_locked();
+    prepare_locked(dir);
+    return dir.c_str();
+}
+
+extern "C" int vconf_store_key_valid(const char *key)
+{
+    return key_problem(key) == nullptr ? 1 : 0;
+}
+
+extern "C" int vconf_store_list(const char *prefix, vconf_store_list_fn fn, void *user_data)
+{
+    return guarded(__func__, -1, [&] {
+        if (fn == nullptr)
+            return -1;
+        std::optional<std::string> dir = platform_dir();
+        if (!dir)
+            return -1;
+        std::string_view want = prefix != nullptr ? prefix : "";
+        std::vector<std::string> keys;
+        const std::pair<const char *, const char *> roots[] = {{"/db", "db"},
+                                                               {"/run/memory", "memory"}};
+        for (const auto &[sub, name] : roots) {
+            std::filesystem::path root = *dir + sub;
+            std::error_code ec;
+            auto it = std::filesystem::recursive_directory_iterator(root, ec);
+            for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+                std::string file = it->path().filename().string();
+                std::error_code type_ec;
+                if (!it->is_regular_file(type_ec) || file.front() == '.' ||
+                    file.size() <= kSuffix.size() ||
+                    file.compare(file.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
+                    continue;
+                std::string rel = it->path().lexically_relative(root).string();
+                std::string key = std::string(name) + "/" + rel.substr(0, rel.size() - kSuffix.size());
+                if (key.compare(0, want.size(), want) == 0 && key_problem(key.c_str()) == nullptr)
+                    keys.push_back(std::move(key));
+            }
+        }
+        std::sort(keys.begin(), keys.end());
+        for (const std::string &key : keys)
+            fn(key.c_str(), user_data);
+        return static_cast<int>(keys.size());
+    });
+}
+
+extern "C" int vconf_store_type(const char *key)
+{
+    const char *fn = __func__;
+    return guarded(fn, static_cast<int>(VCONF_TYPE_NONE), [&] {
+        std::optional<KeyPath> path = key_path(key);
+        Value value;
+        std::string why;
+        if (!path || read_value(path->file(), value, why) != ReadResult::ok)
+            return static_cast<int>(VCONF_TYPE_NONE);
+        return value.type;
+    });
+}
+
+extern "C" char *vconf_store_get_text(const char *key)
+{
+    const char *fn = __func__;
+    return guarded(fn, static_cast<char *>(nullptr), [&]() -> char * {
+        std::optional<KeyPath> path = key_path(key);
+        Value value;
+        std::string why;
+        if (!path || read_value(path->file(), value, why) != ReadResult::ok)
+            return nullptr;
+        std::string text;
+        switch (value.type) {
+        case VCONF_TYPE_STRING: text = value.str; break;
+        case VCONF_TYPE_DOUBLE: text = double_text(value.dbl); break;
+        default: text = std::to_string(value.number); break;
+        }
+        return ::strdup(text.c_str());
+    });
+}
