@@ -149,7 +149,9 @@ bool _create(void *user_data)
     if (!win)
         return false;
     elm_win_autodel_set(win, EINA_TRUE);
-    /* The panel's display; on a desktop the window opens at that size. */
+    /* The panel's display; on a desktop the window opens at that size and
+     * keeps it whatever the content's minimum. */
+    evas_object_size_hint_min_set(win, 1080, 1645);
     evas_object_resize(win, 1080, 1645);
     evas_object_show(win);
     data->win = win;

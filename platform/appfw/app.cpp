@@ -17,6 +17,7 @@
 #include <vconf.h>
 #include <vconf_store.h>
 
+#include <Efreet.h>
 #include <Elementary.h>
 
 #include <cstdio>
@@ -195,6 +196,11 @@ int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, vo
     }
 
     app_platform_locale_apply();
+    /* A desktop has no panel services on the system bus: keep the toolkit
+     * from looking for them, and keep its error lines to one line each. */
+    setenv("EINA_LOG_BACKTRACE", "-1", 0);
+    ecore_app_no_system_modules();
+    efreet_cache_disable();
     elm_init(argc, argv);
     elm_policy_set(ELM_POLICY_QUIT, ELM_POLICY_QUIT_LAST_WINDOW_CLOSED);
     app_platform_theme_apply();

@@ -3,7 +3,8 @@
 # a real click on the load-status button at its coordinates sends " " and
 # then "REQ_STATUS_LOAD_STATUS" (seen on the key store) and the names of the
 # loads the service reports appear in the log ("Append : NAME"). Back then
-# ends the directly launched application.
+# ends the directly launched application; a second launch while it runs is
+# handed to it and ignored.
 source "$(dirname "$0")/lib.sh"
 
 start_display
@@ -41,6 +42,12 @@ wait_for "$work/micom.log" "REQ_STATUS_LOAD_STATUS" 5 || fail "the service did n
 wait_for "$work/app.log" "Append : " 10 || fail "no load name appended"
 import -window root "$work/load_status.png" 2>/dev/null || true
 grep -m3 "Append : " "$work/app.log"
+
+# A second direct launch reaches the running instance, which ignores it
+# while the test view is open.
+timeout 10 "$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/second.log" 2>&1 \
+  || fail "the second launch did not hand its request over"
+wait_for "$work/app.log" "already open: request ignored" 5 || fail "the running instance did not get the request"
 
 xdotool key Escape
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
