@@ -1,25 +1,52 @@
 /*
- * Helpers of the platform tests: a fresh platform directory per test, running
- * the built programs with their output captured, and running the Ecore main
- * loop until a condition holds.
+ * Helpers of the platform and tools tests: a fresh platform directory, the
+ * built programs run with their output in temporary files, and the Ecore
+ * main loop run until a condition holds.
  */
 #ifndef PLATFORM_TEST_SUPPORT_H
 #define PLATFORM_TEST_SUPPORT_H
 
+#include <Ecore.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace test_support {
 
-// Creates a directory under /tmp, points PANEL_PLATFORM_DIR at it and
-// removes it again when destroyed.
+inline double now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+inline std::string read_file(const std::string &path)
+{
+    std::stringstream ss;
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
+    return ss.str();
+}
+
+// A directory under /tmp named by PANEL_PLATFORM_DIR while the object lives.
 class PlatformDir {
 public:
-    PlatformDir();
-    ~PlatformDir();
+    PlatformDir() : path_("/tmp/platform-test-XXXXXX")
+    {
+        ::mkdtemp(path_.data());
+        ::setenv("PANEL_PLATFORM_DIR", path_.c_str(), 1);
+    }
+    ~PlatformDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     PlatformDir(const PlatformDir &) = delete;
     PlatformDir &operator=(const PlatformDir &) = delete;
     const std::string &path() const { return path_; }
@@ -28,52 +55,97 @@ private:
     std::string path_;
 };
 
-// A fresh temporary directory, removed by PlatformDir-like cleanup.
-std::string make_temp_dir();
-void remove_tree(const std::string &path);
-
-struct RunResult {
-    int status = -1;  // exit status, or 128 + signal
-    std::string out;
-    std::string err;
-};
-
-// Runs a program to its end with standard output and error captured.
-RunResult run(const std::vector<std::string> &argv);
-
-// A running program whose standard output is read line by line.
-class Spawned {
+// A program running in the background; its standard output and error go
+// to files, so that much output can never block it on a full pipe.
+class Child {
 public:
-    explicit Spawned(const std::vector<std::string> &argv);
-    ~Spawned();
-    Spawned(const Spawned &) = delete;
-    Spawned &operator=(const Spawned &) = delete;
-    // The next line (without the line end), or false when none came in time.
-    bool read_line(std::string &line, double timeout_s);
-    // Sends sig and waits for the end; returns the exit status or 128 + signal.
-    int stop(int sig);
-    pid_t pid() const { return pid_; }
+    explicit Child(std::vector<std::string> argv)
+    {
+        int out = ::mkstemp(out_.data()), err = ::mkstemp(err_.data());
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out, STDOUT_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            std::vector<char *> args;
+            for (std::string &a : argv)
+                args.push_back(a.data());
+            args.push_back(nullptr);
+            ::execv(args[0], args.data());
+            ::_exit(127);
+        }
+        ::close(out);
+        ::close(err);
+    }
+    ~Child()
+    {
+        stop(SIGKILL);
+        ::unlink(out_.c_str());
+        ::unlink(err_.c_str());
+    }
+    Child(const Child &) = delete;
+    Child &operator=(const Child &) = delete;
+    std::string out() const { return read_file(out_); }
+    std::string err() const { return read_file(err_); }
+
+    // Waits until the standard output holds text; false after timeout_s.
+    bool wait_output(const std::string &text, double timeout_s) const
+    {
+        for (double deadline = now() + timeout_s; out().find(text) == std::string::npos; ::usleep(5000))
+            if (now() > deadline)
+                return false;
+        return true;
+    }
+
+    // Sends sig (none for 0) and waits for the end. Returns the exit status,
+    // 128 + signal when a signal ended it, or -1 when it was still running
+    // after 10 s (it is killed then).
+    int stop(int sig)
+    {
+        if (pid_ <= 0)
+            return -1;
+        if (sig != 0)
+            ::kill(pid_, sig);
+        int status = 0;
+        pid_t done = 0;
+        for (double deadline = now() + 10; done == 0 && now() < deadline; ::usleep(2000))
+            done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+        return done == 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
 
 private:
     pid_t pid_ = -1;
-    int out_fd_ = -1;
-    std::string pending_;
+    std::string out_ = "/tmp/test-out-XXXXXX", err_ = "/tmp/test-err-XXXXXX";
 };
 
-// Monotonic seconds.
-double now();
+struct RunResult {
+    int status;
+    std::string out, err;
+};
 
-// Runs the Ecore main loop until done() is true or timeout_s passed; returns
+// Runs a program to its end.
+inline RunResult run(const std::vector<std::string> &argv)
+{
+    Child child(argv);
+    int status = child.stop(0);
+    return {status, child.out(), child.err()};
+}
+
+// Runs the Ecore main loop until done() holds or timeout_s passed; returns
 // done(). Ecore must be initialised.
-bool spin_until(double timeout_s, const std::function<bool()> &done);
-// Runs the Ecore main loop for the given time.
-void spin_for(double seconds);
-
-std::string read_file(const std::string &path);
-void write_file(const std::string &path, const std::string &content);
-
-// Number of inotify watches held by this process.
-int inotify_watch_count();
+inline bool spin_until(double timeout_s, const std::function<bool()> &done)
+{
+    // The timer only wakes the loop up so that the deadline is checked.
+    Ecore_Timer *tick = ecore_timer_add(0.005, [](void *) { return ECORE_CALLBACK_RENEW; }, nullptr);
+    for (double deadline = now() + timeout_s; !done() && now() < deadline;)
+        ecore_main_loop_iterate_may_block(1);
+    ecore_timer_del(tick);
+    return done();
+}
 
 }  // namespace test_support
 
