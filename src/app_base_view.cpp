@@ -44,9 +44,11 @@ void _create_bg(Evas_Object *win)
 
 void _create_navigation_layout(Evas_Object *nf, Evas_Object *content)
 {
+    LOGD("START");
     Elm_Object_Item *item = elm_naviframe_item_push(nf, nullptr, nullptr, nullptr, content, nullptr);
     elm_naviframe_item_title_enabled_set(item, EINA_FALSE, EINA_FALSE);
     elm_naviframe_item_pop_cb_set(item, _navi_item_pop_cb, (void *)0);
+    LOGD("END");
 }
 
 void block_signal(const char *signal)
