@@ -9,9 +9,8 @@
  * (path from the profile directory and memory/refrigerator/ModelName);
  * writes nothing.
  *
- * The module's own log lines carry no tag; the failure lines that
- * db_read_table writes for a screen's reader carry the application's tag and
- * the reader's prefix, as if the reader had written them.
+ * The module's log lines carry no tag. A screen's table reader writes its
+ * own failure lines from the condition that db_table_read::open reports.
  */
 #include "db.h"
 
@@ -19,7 +18,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 
 #include "common.h"
 #include "log.h"
@@ -82,6 +80,7 @@ int db_open(const char *db_file)
 db_handle_s *db_prepare(const char *query)
 {
     DB_RETV_IF(NULL == query, nullptr);
+    /* Nothing to prepare on without a connection. */
     DB_RETV_IF(!db_info.db, nullptr);
 
     /* A plain C record: the caller hands it back to db_finalize. */
@@ -91,7 +90,8 @@ db_handle_s *db_prepare(const char *query)
     int ret = sqlite3_prepare_v2(db_info.db, query, static_cast<int>(strlen(query)),
                                  &handle->stmt, nullptr);
     if (ret != SQLITE_OK || !handle->stmt) {
-        /* An empty statement text prepares to no statement: refused too. */
+        /* A text without a statement prepares to none; refusing it keeps
+         * every handle finalizable. */
         sqlite3_finalize(handle->stmt);
         free(handle);
         DB_LOGE("%s", ret != SQLITE_OK ? sqlite3_errmsg(db_info.db) : "no statement in query");
@@ -148,19 +148,13 @@ void db_close(void)
     db_info.db = nullptr;
 }
 
-std::string db_profile_dir(void)
-{
-    const char *env = getenv("ENGINEER_MODE_PROFILE_DIR");
-    if (env && *env)
-        return env;
-    return EM_PROFILE_DIR_DEFAULT;
-}
-
 std::optional<std::string> db_compose_path(const char *model_name)
 {
     DB_RETV_IF(NULL == model_name, std::nullopt);
 
-    std::string path = db_profile_dir() + "/" + model_name + "/db/" + ENGINEER_MODE_DB_NAME;
+    const char *env = getenv("ENGINEER_MODE_PROFILE_DIR");
+    std::string profile = env && *env ? env : EM_PROFILE_DIR_DEFAULT;
+    std::string path = profile + "/" + model_name + "/db/" + ENGINEER_MODE_DB_NAME;
     if (path.size() > DB_PATH_BUFFER_SIZE - 1) {
         DB_LOGE("database path too long (%zu > %d): %s", path.size(), DB_PATH_BUFFER_SIZE - 1,
                 path.c_str());
@@ -174,53 +168,29 @@ std::string db_get_text(db_handle_s *handle, int column, std::size_t max_chars)
     return cut_text(db_get_str(handle, column), max_chars);
 }
 
-namespace {
-
-/* The reader's own failure line: application tag, the reader's prefix. */
-void log_reader_return(const db_caller &caller, const char *condition)
+const char *db_table_read::open(const char *sql)
 {
-    __dlog_print(LOG_ID_MAIN, DLOG_ERROR, EM_LOG_TAG, "%s: %s(%d) > (%s) -> %s() return",
-                 em_basename(caller.file), caller.func, caller.line, condition, caller.func);
+    std::optional<std::string> model = key_get_str(VCONFKEY_REFRIGERATOR_MODEL_NAME);
+    if (!model)
+        return "NULL == modelNmae";
+    std::optional<std::string> path = db_compose_path(model->c_str());
+    if (!path || PRIVATE_APP_ERROR_OK != db_open(path->c_str()))
+        return "PRIVATE_APP_ERROR_OK != db_open(dbFileName)";
+    st_ = db_prepare(sql);
+    if (NULL == st_)
+        return "NULL == st";
+    return nullptr;
 }
 
-}  // namespace
-
-bool db_read_table(const db_caller &caller, const char *sql, const std::function<void()> &on_ready,
-                   const std::function<bool(db_handle_s *)> &per_row)
+bool db_table_read::next()
 {
-    try {
-        std::optional<std::string> model = key_get_str(VCONFKEY_REFRIGERATOR_MODEL_NAME);
-        if (!model) {
-            log_reader_return(caller, "NULL == modelNmae");
-            return false;
-        }
-        std::optional<std::string> path = db_compose_path(model->c_str());
-        if (!path || PRIVATE_APP_ERROR_OK != db_open(path->c_str())) {
-            log_reader_return(caller, "PRIVATE_APP_ERROR_OK != db_open(dbFileName)");
-            return false;
-        }
-        db_handle_s *st = db_prepare(sql);
-        if (NULL == st) {
-            log_reader_return(caller, "NULL == st");
-            return false;
-        }
+    return st_ && db_next(st_) == PRIVATE_APP_ERROR_OK;
+}
 
-        bool ok = true;
-        try {
-            if (on_ready)
-                on_ready();
-            while (db_next(st) == PRIVATE_APP_ERROR_OK)
-                if (per_row && !per_row(st))
-                    break;
-        } catch (const std::exception &e) {
-            DB_LOGE("reading rows for %s() failed: %s", caller.func, e.what());
-            ok = false;
-        }
-        db_finalize(st);
+db_table_read::~db_table_read()
+{
+    if (st_) {
+        db_finalize(st_);
         db_close();
-        return ok;
-    } catch (const std::exception &e) {
-        DB_LOGE("reading table for %s() failed: %s", caller.func, e.what());
-        return false;
     }
 }

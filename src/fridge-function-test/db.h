@@ -6,7 +6,6 @@
 #define EM_DB_H
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,36 +28,39 @@ const char *db_get_str(db_handle_s *handle, int column);
 int db_finalize(db_handle_s *handle);
 void db_close(void);
 
-/* Profile directory: ENGINEER_MODE_PROFILE_DIR, else the build-time one. */
-std::string db_profile_dir(void);
-/* "PROFILE/MODEL/db/engineer_mode.db", or nullopt (logged) when it does not
- * fit the 100-byte path buffer: a cut path would name another file. */
+/* "PROFILE/MODEL/db/engineer_mode.db" with the profile directory from
+ * ENGINEER_MODE_PROFILE_DIR (else the build-time one), or nullopt (logged)
+ * when it does not fit the 100-byte path buffer: a cut path would name
+ * another file. */
 std::optional<std::string> db_compose_path(const char *model_name);
 
 /* Column text cut to at most max_chars bytes; "" for SQL NULL. */
 std::string db_get_text(db_handle_s *handle, int column, std::size_t max_chars);
 
-/* Where a screen's table reader runs: its failure lines carry the reader's
- * file, function and line, and name the reader as the function that returns. */
-struct db_caller {
-    const char *file;
-    const char *func;
-    int line;
-};
-#define DB_CALLER_HERE (db_caller{__FILE__, __func__, __LINE__})
+/* One read of a table of the model's reference database, in the sequence
+ * every reading screen follows. open() reads the model name key, composes
+ * the path, opens the database and prepares the statement; the screen then
+ * clears its table and takes the rows with next() and row(). The destructor
+ * finalizes the statement and closes the connection when open() succeeded. */
+class db_table_read {
+public:
+    db_table_read() = default;
+    ~db_table_read();
+    db_table_read(const db_table_read &) = delete;
+    db_table_read &operator=(const db_table_read &) = delete;
 
-/* Reads one table of the model's reference database, the sequence every
- * reading screen follows: model name key, path, db_open, db_prepare(sql);
- * then on_ready() (the screen clears its table) and per_row(handle) for each
- * row until the rows end, db_next fails or per_row returns false; then
- * db_finalize and db_close.
- * Returns false, with the caller's "(COND) -> FUNC() return" line, when the
- * model name is missing ("NULL == modelNmae"), the path does not fit or the
- * database does not open ("PRIVATE_APP_ERROR_OK != db_open(dbFileName)") or
- * the statement does not prepare ("NULL == st"; the connection stays open);
- * the screen's table is then untouched. Also false when a callback threw
- * (logged; statement and connection are still closed). True otherwise. */
-bool db_read_table(const db_caller &caller, const char *sql, const std::function<void()> &on_ready,
-                   const std::function<bool(db_handle_s *)> &per_row);
+    /* nullptr when the statement is ready. Otherwise the condition that failed,
+     * for the screen's "(%s) -> %s() return" line: "NULL == modelNmae" (no
+     * model name), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)" (path too long
+     * or not opened) or "NULL == st" (not prepared; the connection stays open
+     * and the next db_open reuses it). */
+    const char *open(const char *sql);
+    /* True while a row is available; false at the end or on an error. */
+    bool next();
+    db_handle_s *row() const { return st_; }
+
+private:
+    db_handle_s *st_ = nullptr;
+};
 
 #endif

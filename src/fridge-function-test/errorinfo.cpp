@@ -42,6 +42,7 @@
 #include "log.h"
 #include "main.h"
 #include "micom_channel.h"
+#include "screen_util.h"
 
 namespace {
 
@@ -79,21 +80,6 @@ const char SELF_DIAGNOSIS_QUERY[] =
     "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR, DESCRIPTION_EN_US, "
     "DESCRIPTION_KR FROM selfdiagnosis";
 
-void set_part_text(const char *part, const char *text)
-{
-    Evas_Object *edje = appdata_get_edje();
-    if (edje)
-        elm_object_part_text_set(edje, part, text);
-}
-
-void delete_timer(Ecore_Timer *&timer)
-{
-    if (timer) {
-        ecore_timer_del(timer);
-        timer = nullptr;
-    }
-}
-
 struct free_deleter {
     void operator()(char *p) const { free(p); }
 };
@@ -120,7 +106,7 @@ try {
     }
     const std::string &content = errorInfo[index].content;
     LOGD("%s", content.c_str());
-    set_part_text("content.text", content.c_str());
+    screen_text_set("content.text", content.c_str());
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
 }
@@ -153,15 +139,17 @@ void _update_list_main(void)
                              reinterpret_cast<void *>(static_cast<std::intptr_t>(i)));
     }
     elm_list_go(li);
-    set_part_text("list.name", i18n_get_text("REFLCD_NV2_EM_FRIDGE_SELF_DIAGNOSIS"));
+    screen_text_set("list.name", i18n_get_text("REFLCD_NV2_EM_FRIDGE_SELF_DIAGNOSIS"));
 }
 
 void _item_error_clear_clicked_cb(void *, Evas_Object *, void *)
-{
+try {
     LOGD("START");
     if (vconf_set_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, "") != VCONF_OK)
         LOGE("Fail to set VCONFKEY_REFRIGERATOR_ERROR_HISTORY");
     append_entry_data("", 1);
+} catch (const std::exception &e) {
+    LOGE("%s", e.what());
 }
 
 /* Offers the one command of the error history. Before the list panel is
@@ -181,12 +169,9 @@ void _update_error_clear_list_main(void)
 
 void _show_error_history(void)
 {
-    std::optional<std::string> history = key_get_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY);
-    if (!history)
-        LOGE("Fail to get VCONFKEY_REFRIGERATOR_ERROR_HISTORY");
     /* A history beginning with "E" (its end mark) is empty; an unreadable
      * one is shown the same way. */
-    std::string text = cut_text(history ? history->c_str() : "E", ERROR_TEXT_MAX);
+    std::string text = screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, ERROR_TEXT_MAX, "E");
     if (!text.empty() && text[0] == 'E')
         append_entry_data("No Error History", 1);
     else
@@ -202,34 +187,35 @@ void _show_error_history(void)
 
 void _selfdiagnosis_db_read(void)
 try {
-    bool korean = false;
-    db_read_table(
-        DB_CALLER_HERE, SELF_DIAGNOSIS_QUERY,
-        [&] {
-            errorInfo.fill(error_record{});
-            errorInfo_count = 0;
-            korean = is_korean_language();
-        },
-        [&](db_handle_s *st) {
-            int number = static_cast<int>(db_get_long_long(st, 0));
-            long long use = db_get_long_long(st, 2);
-            if (use == 0) {
-                LOGD("This error does not use in engineer mode: error num = %d", number);
-                return true;
-            }
-            if (errorInfo_count == static_cast<int>(errorInfo.size())) {
-                LOGE("Out of range self diagnosis: error num = %d", number);
-                return false;
-            }
-            error_record &record = errorInfo[errorInfo_count];
-            record.number = number;
-            record.id = db_get_text(st, 1, ERROR_ID_MAX);
-            record.use = static_cast<int>(use);
-            record.name = db_get_text(st, korean ? 4 : 3, ERROR_NAME_MAX);
-            record.content = db_get_text(st, korean ? 6 : 5, ERROR_CONTENT_MAX);
-            errorInfo_count++;
-            return true;
-        });
+    db_table_read table;
+    if (const char *failed = table.open(SELF_DIAGNOSIS_QUERY)) {
+        LOGE("(%s) -> %s() return", failed, __func__);
+        return;
+    }
+    errorInfo.fill(error_record{});
+    errorInfo_count = 0;
+    /* Names and descriptions keep the language of this read. */
+    bool korean = is_korean_language();
+    while (table.next()) {
+        db_handle_s *st = table.row();
+        int number = static_cast<int>(db_get_long_long(st, 0));
+        int use = static_cast<int>(db_get_long_long(st, 2));
+        if (use == 0) {
+            LOGD("This error does not use in engineer mode: error num = %d", number);
+            continue;
+        }
+        /* Rows beyond the table's hundred records are dropped. */
+        if (errorInfo_count == static_cast<int>(errorInfo.size())) {
+            LOGE("Out of range self diagnosis: error num = %d", number);
+            break;
+        }
+        error_record &record = errorInfo[errorInfo_count++];
+        record.number = number;
+        record.id = db_get_text(st, 1, ERROR_ID_MAX);
+        record.use = use;
+        record.name = db_get_text(st, korean ? 4 : 3, ERROR_NAME_MAX);
+        record.content = db_get_text(st, korean ? 6 : 5, ERROR_CONTENT_MAX);
+    }
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
 }
@@ -237,18 +223,9 @@ try {
 void init_selfdiagnosis(void)
 try {
     LOGD("START");
-    delete_timer(selfdiagnosis_timer);
-    selfdiagnosis_timer = ecore_timer_add(1.0, _timer1_selfdiagnosis_cb, nullptr);
-    if (selfdiagnosis_timer)
-        ecore_timer_freeze(selfdiagnosis_timer);
+    screen_timer_renew(selfdiagnosis_timer, _timer1_selfdiagnosis_cb, true);
 
-    Evas_Object *btn = add_menu_button(appdata_get_layout(), "basic",
-                                       i18n_get_text("REFLCD_NV2_EM_FRIDGE_SELF_DIAGNOSIS"), 450,
-                                       1390, 210, 60);
-    if (btn) {
-        evas_object_show(btn);
-        evas_object_smart_callback_add(btn, "clicked", _btn_selfdiagnosis_cb, nullptr);
-    }
+    screen_button_add("REFLCD_NV2_EM_FRIDGE_SELF_DIAGNOSIS", 450, 1390, _btn_selfdiagnosis_cb);
 
     _selfdiagnosis_db_read();
 } catch (const std::exception &e) {
@@ -258,14 +235,7 @@ try {
 void init_errorhistory(void)
 try {
     LOGD("START");
-    Evas_Object *btn = add_menu_button(appdata_get_layout(), "basic",
-                                       i18n_get_text("REFLCD_NV2_EM_FRIDGE_ERROR_HISTORY"), 670,
-                                       1390, 210, 60);
-    if (btn) {
-        evas_object_show(btn);
-        evas_object_smart_callback_add(btn, "clicked", _btn_errorhistory_cb, nullptr);
-    }
-
+    screen_button_add("REFLCD_NV2_EM_FRIDGE_ERROR_HISTORY", 670, 1390, _btn_errorhistory_cb);
     _show_error_history();
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
@@ -279,13 +249,11 @@ int is_working_selfdiagnosis(void)
 void stop_selfdiagnosis(void)
 {
     LOGD("START");
-    /* The timer stays allocated, frozen; it is frozen at most once, as
-     * nothing ever thaws it (each start makes a fresh one). */
-    if (selfdiagnosis_timer && !ecore_timer_freeze_get(selfdiagnosis_timer))
-        ecore_timer_freeze(selfdiagnosis_timer);
+    /* The timer stays allocated, frozen. */
+    screen_timer_freeze(selfdiagnosis_timer);
     _selfdiagnosis_run = 0;
     selfdiagnosis_tick = 0;
-    set_part_text("time", "-");
+    screen_time_set("-");
     clear_list(1, 1);
 }
 
@@ -300,12 +268,12 @@ void stop_errorHistory(void)
     _errorHistory_run = 0;
     errorhistory_tick = 0;
     append_entry_data("", 1);
-    delete_timer(errorhistory_timer);
+    screen_timer_delete(errorhistory_timer);
 }
 
 void delete_selfdiagnosis(void)
 {
-    delete_timer(selfdiagnosis_timer);
+    screen_timer_delete(selfdiagnosis_timer);
 }
 
 void _btn_selfdiagnosis_cb(void *, Evas_Object *, void *)
@@ -315,12 +283,12 @@ try {
         /* Stopped by hand: the micom is told; the error items stay. */
         _selfdiagnosis_run = 0;
         selfdiagnosis_tick = 0;
-        delete_timer(selfdiagnosis_timer);
+        screen_timer_delete(selfdiagnosis_timer);
         append_entry_data("<br>=== SELF DIAGNOSIS - STOP ===", 0);
         micom_send("REQ_STATUS_STOP_SELF_TEST");
         LOGD("[%s:%d] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : %s", __func__, __LINE__,
              "REQ_STATUS_STOP_SELF_TEST");
-        set_part_text("time", "-");
+        screen_time_set("-");
     } else {
         if (!start_mode(8)) {
             LOGD("[%s:%d] Ban to enter.", __func__, __LINE__);
@@ -329,8 +297,7 @@ try {
         append_entry_data("=== SELF DIAGNOSIS- START===<br>", 1);
         selfdiagnosis_tick = 0;
         _selfdiagnosis_run = 1;
-        delete_timer(selfdiagnosis_timer);
-        selfdiagnosis_timer = ecore_timer_add(1.0, _timer1_selfdiagnosis_cb, nullptr);
+        screen_timer_renew(selfdiagnosis_timer, _timer1_selfdiagnosis_cb, false);
         micom_send("REQ_STATUS_WORK_SELF_TEST");
         LOGD("[%s:%d] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : %s", __func__, __LINE__,
              "REQ_STATUS_WORK_SELF_TEST");
@@ -338,7 +305,7 @@ try {
     }
 
     clear_list(0, 1);
-    set_part_text("content.text", "");
+    screen_text_set("content.text", "");
     LOGD("_selfdiagnosis_run = %d", _selfdiagnosis_run);
     play_sound_button();
 } catch (const std::exception &e) {
@@ -348,30 +315,27 @@ try {
 Eina_Bool _timer1_selfdiagnosis_cb(void *)
 try {
     LOGD("1sec_cb: _selfdiagnosis_run = %d", _selfdiagnosis_run);
-    if (!_selfdiagnosis_run) {
-        selfdiagnosis_timer = nullptr;
-        return ECORE_CALLBACK_CANCEL;
-    }
+    if (!_selfdiagnosis_run)
+        return screen_timer_end(selfdiagnosis_timer);
 
-    std::optional<std::string> list = key_get_str(VCONFKEY_REFRIGERATOR_ERROR_LIST);
-    if (!list)
-        LOGE("Fail to get VCONFKEY_REFRIGERATOR_ERROR_LIST");
-    std::string shown = cut_text(replace_e_with_c(list ? *list : std::string()).c_str(),
-                                 ERROR_TEXT_MAX);
+    /* "E" and "C" are one character each: cutting before the replacement
+     * cuts the same text. */
+    std::string shown =
+        replace_e_with_c(screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_LIST, ERROR_TEXT_MAX, ""));
     append_entry_data(shown.c_str(), 1);
     if (shown == "41")
         append_entry_data_no_br(" C");
 
-    set_part_text("time", std::to_string(ERROR_TICKS - 1 - selfdiagnosis_tick).c_str());
+    screen_time_set(ERROR_TICKS - 1 - selfdiagnosis_tick);
     selfdiagnosis_tick++;
 
     if (selfdiagnosis_tick > ERROR_TICKS - 1) {
         append_entry_data("<br>=== SELF DIAGNOSIS- FINISHED ===", 0);
-        selfdiagnosis_timer = nullptr;
+        Eina_Bool ended = screen_timer_end(selfdiagnosis_timer);
         _selfdiagnosis_run = 0;
         selfdiagnosis_tick = 0;
-        set_part_text("time", "-");
-        return ECORE_CALLBACK_CANCEL;
+        screen_time_set("-");
+        return ended;
     }
 
     int ret = micom_send("REQ_STATUS_WORK_SELF_TEST");
@@ -393,8 +357,7 @@ try {
      * phase; the tick count goes on. */
     _errorHistory_run = 1;
     _show_error_history();
-    delete_timer(errorhistory_timer);
-    errorhistory_timer = ecore_timer_add(1.0, _timer1_errorHistory_cb, nullptr);
+    screen_timer_renew(errorhistory_timer, _timer1_errorHistory_cb, false);
     play_sound_button();
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
@@ -405,14 +368,15 @@ try {
     LOGD("_timer1_errorHistory_cb: START");
     Eina_Bool result = ECORE_CALLBACK_RENEW;
 
-    set_part_text("time", std::to_string(ERROR_TICKS - 1 - errorhistory_tick).c_str());
+    /* The history only reads: entering it has stopped self diagnosis, so no
+     * self-test request goes out from here. */
+    screen_time_set(ERROR_TICKS - 1 - errorhistory_tick);
     errorhistory_tick++;
     if (errorhistory_tick > ERROR_TICKS - 1) {
-        errorhistory_timer = nullptr;
-        result = ECORE_CALLBACK_CANCEL;
+        result = screen_timer_end(errorhistory_timer);
         errorhistory_tick = 0;
         _errorHistory_run = 0;
-        set_part_text("time", "-");
+        screen_time_set("-");
     }
 
     _show_error_history();

@@ -19,20 +19,19 @@
  */
 #include "loadstatus.h"
 
-#include <app_i18n.h>
-
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <string>
 #include <string_view>
 
-#include "app_base_view.h"
 #include "common.h"
 #include "db.h"
 #include "entry_monitor.h"
 #include "log.h"
 #include "main.h"
 #include "micom_channel.h"
+#include "screen_util.h"
 
 namespace {
 
@@ -60,50 +59,6 @@ Ecore_Timer *loadstatus_timer = nullptr;
 const char LOAD_STATUS_QUERY[] =
     "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR FROM loadstatus";
 
-void set_time_text(const char *text)
-{
-    Evas_Object *edje = appdata_get_edje();
-    if (edje)
-        elm_object_part_text_set(edje, "time", text);
-}
-
-/* Lifts the block the way unblock_view does, without its trace line. */
-void lift_block(void)
-{
-    Evas_Object *block = appdata_get_block_edje();
-    if (!block)
-        return;
-    edje_object_signal_emit(elm_layout_edje_get(block), "event,enable", "bg");
-    evas_object_hide(block);
-}
-
-/* Blocks the view the way block_view does, without its trace line. */
-void raise_block(void)
-{
-    Evas_Object *block = appdata_get_block_edje();
-    if (!block)
-        return;
-    edje_object_signal_emit(elm_layout_edje_get(block), "event,disable", "bg");
-    evas_object_raise(block);
-    evas_object_show(block);
-}
-
-/* Timers are frozen at most once: each start makes a fresh, thawed timer
- * and nothing thaws one, so the freeze count tells whether it is frozen. */
-void freeze_timer(void)
-{
-    if (loadstatus_timer && !ecore_timer_freeze_get(loadstatus_timer))
-        ecore_timer_freeze(loadstatus_timer);
-}
-
-void delete_timer(void)
-{
-    if (loadstatus_timer) {
-        ecore_timer_del(loadstatus_timer);
-        loadstatus_timer = nullptr;
-    }
-}
-
 /* The record whose ID is exactly piece, searching from the first record up
  * to the first one with a negative number; nullptr when none. */
 const load_record *find_load(std::string_view piece)
@@ -117,29 +72,14 @@ const load_record *find_load(std::string_view piece)
     return nullptr;
 }
 
-/* Writes the name of every reported load, in the order of the value. The
- * value is cut into pieces at every run of '<', 'b', 'r' and '>', so the
- * "<br>" between two IDs separates them; empty pieces are dropped. */
-void write_load_names(std::string_view value, bool korean)
+/* Clears the run and shows it ended: timer frozen, block lifted, no count. */
+void end_run(void)
 {
-    constexpr std::string_view separators = "<br>";
-    std::size_t pos = 0;
-    while (pos < value.size()) {
-        std::size_t begin = value.find_first_not_of(separators, pos);
-        if (begin == std::string_view::npos)
-            break;
-        std::size_t end = value.find_first_of(separators, begin);
-        if (end == std::string_view::npos)
-            end = value.size();
-        pos = end;
-
-        const load_record *record = find_load(value.substr(begin, end - begin));
-        if (!record)
-            continue;
-        const std::string &name = korean ? record->name_kr : record->name_en;
-        append_entry_data(name.c_str(), 0);
-        LOGD("Append : %s", name.c_str());
-    }
+    _loadstatus_run = 0;
+    loadstatus_tick = 0;
+    screen_timer_freeze(loadstatus_timer);
+    screen_unblock();
+    screen_time_set("-");
 }
 
 }  // namespace
@@ -149,32 +89,33 @@ void write_load_names(std::string_view value, bool korean)
 
 void _loadStatus_db_read(void)
 try {
+    db_table_read table;
+    if (const char *failed = table.open(LOAD_STATUS_QUERY)) {
+        LOGE("(%s) -> %s() return", failed, __func__);
+        return;
+    }
+    statusInfo.fill(load_record{});
     std::size_t filled = 0;
-    db_read_table(
-        DB_CALLER_HERE, LOAD_STATUS_QUERY,
-        [&] {
-            statusInfo.fill(load_record{});
-            filled = 0;
-        },
-        [&](db_handle_s *st) {
-            int number = static_cast<int>(db_get_long_long(st, 0));
-            long long use = db_get_long_long(st, 2);
-            if (use == 0) {
-                LOGD("This error does not use in engineer mode: error num = %d", number);
-                return true;
-            }
-            if (filled == statusInfo.size()) {
-                LOGE("Out of range load status: error num = %d", number);
-                return false;
-            }
-            load_record &record = statusInfo[filled++];
-            record.number = number;
-            record.id = db_get_text(st, 1, LOAD_TEXT_MAX);
-            record.use = static_cast<int>(use);
-            record.name_en = db_get_text(st, 3, LOAD_TEXT_MAX);
-            record.name_kr = db_get_text(st, 4, LOAD_TEXT_MAX);
-            return true;
-        });
+    while (table.next()) {
+        db_handle_s *st = table.row();
+        int number = static_cast<int>(db_get_long_long(st, 0));
+        int use = static_cast<int>(db_get_long_long(st, 2));
+        if (use == 0) {
+            LOGD("This error does not use in engineer mode: error num = %d", number);
+            continue;
+        }
+        /* Rows beyond the table's hundred records are dropped. */
+        if (filled == statusInfo.size()) {
+            LOGE("Out of range load status: error num = %d", number);
+            break;
+        }
+        load_record &record = statusInfo[filled++];
+        record.number = number;
+        record.id = db_get_text(st, 1, LOAD_TEXT_MAX);
+        record.use = use;
+        record.name_en = db_get_text(st, 3, LOAD_TEXT_MAX);
+        record.name_kr = db_get_text(st, 4, LOAD_TEXT_MAX);
+    }
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
 }
@@ -182,18 +123,8 @@ try {
 void init_loadstatus(void)
 try {
     LOGD("START");
-    delete_timer();
-    loadstatus_timer = ecore_timer_add(1.0, _timer1_loadstatus_cb, nullptr);
-    freeze_timer();
-
-    Evas_Object *btn = add_menu_button(appdata_get_layout(), "basic",
-                                       i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS"), 230, 1390,
-                                       210, 60);
-    if (btn) {
-        evas_object_show(btn);
-        evas_object_smart_callback_add(btn, "clicked", _btn_loadstatus_cb, nullptr);
-    }
-
+    screen_timer_renew(loadstatus_timer, _timer1_loadstatus_cb, true);
+    screen_button_add("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS", 230, 1390, _btn_loadstatus_cb);
     _loadStatus_db_read();
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
@@ -206,18 +137,14 @@ int is_working_loadstatus(void)
 
 void stop_loadstatus(void)
 try {
-    _loadstatus_run = 0;
-    loadstatus_tick = 0;
-    freeze_timer();
-    lift_block();
-    set_time_text("-");
+    end_run();
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
 }
 
 void delete_loadstatus(void)
 {
-    delete_timer();
+    screen_timer_delete(loadstatus_timer);
 }
 
 void _btn_loadstatus_cb(void *, Evas_Object *, void *)
@@ -225,11 +152,7 @@ try {
     LOGD("START");
     if (_loadstatus_run) {
         /* Stopped by hand. */
-        _loadstatus_run = 0;
-        loadstatus_tick = 0;
-        freeze_timer();
-        lift_block();
-        set_time_text("-");
+        end_run();
         append_entry_data("=== LOAD STATUS - STOP ===<br>", 1);
     } else {
         if (!start_mode(4)) {
@@ -239,13 +162,12 @@ try {
         append_entry_data("=== LOAD STATUS - START ===<br>", 1);
         loadstatus_tick = 0;
         _loadstatus_run = 1;
-        delete_timer();
-        loadstatus_timer = ecore_timer_add(1.0, _timer1_loadstatus_cb, nullptr);
+        screen_timer_renew(loadstatus_timer, _timer1_loadstatus_cb, false);
 
         micom_send(" ");
         int ret = micom_send("REQ_STATUS_LOAD_STATUS");
         LOGD("[%s:%d] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : %d", __func__, __LINE__, ret);
-        raise_block();
+        screen_block();
     }
 
     LOGD("_loadstatus_run = %d", _loadstatus_run);
@@ -257,33 +179,40 @@ try {
 Eina_Bool _timer1_loadstatus_cb(void *)
 try {
     if (!_loadstatus_run) {
-        lift_block();
-        loadstatus_timer = nullptr;
-        return ECORE_CALLBACK_CANCEL;
+        screen_unblock();
+        return screen_timer_end(loadstatus_timer);
     }
 
-    std::optional<std::string> status = key_get_str(VCONFKEY_REFRIGERATOR_LOAD_STATUS);
-    if (!status)
-        LOGE("Fail to get VCONFKEY_REFRIGERATOR_LOAD_STATUS");
-    std::string value = cut_text(status ? status->c_str() : "", LOAD_VALUE_MAX);
+    std::string value = screen_key_text(VCONFKEY_REFRIGERATOR_LOAD_STATUS, LOAD_VALUE_MAX, "");
     LOGD("%s", value.c_str());
 
     /* The language is read at every tick: a switch shows at the next one. */
     bool korean = is_korean_language();
 
     append_entry_data("=== LOAD STATUS - STARTED ===", 1);
-    write_load_names(value, korean);
 
-    set_time_text(std::to_string(LOAD_STATUS_TICKS - 1 - loadstatus_tick).c_str());
+    /* The value is cut into pieces at every run of '<', 'b', 'r' and '>', so
+     * the "<br>" between two IDs separates them; empty pieces are dropped. */
+    constexpr std::string_view separators = "<br>";
+    std::string_view rest(value);
+    for (std::size_t begin = rest.find_first_not_of(separators); begin != std::string_view::npos;
+         begin = rest.find_first_not_of(separators, begin)) {
+        std::size_t end = std::min(rest.find_first_of(separators, begin), rest.size());
+        const load_record *record = find_load(rest.substr(begin, end - begin));
+        begin = end;
+        if (!record)
+            continue;
+        const std::string &name = korean ? record->name_kr : record->name_en;
+        append_entry_data(name.c_str(), 0);
+        LOGD("Append : %s", name.c_str());
+    }
+
+    screen_time_set(LOAD_STATUS_TICKS - 1 - loadstatus_tick);
     loadstatus_tick++;
 
     if (loadstatus_tick > LOAD_STATUS_TICKS - 1) {
         append_entry_data("=== LOAD STATUS - FINISHED ===", 0);
-        freeze_timer();
-        _loadstatus_run = 0;
-        loadstatus_tick = 0;
-        lift_block();
-        set_time_text("-");
+        end_run();
     }
     return ECORE_CALLBACK_RENEW;
 } catch (const std::exception &e) {

@@ -19,8 +19,7 @@
  */
 #include "systeminfo.h"
 
-#include <app_i18n.h>
-
+#include <array>
 #include <exception>
 #include <string>
 
@@ -30,6 +29,7 @@
 #include "log.h"
 #include "main.h"
 #include "micom_channel.h"
+#include "screen_util.h"
 
 namespace {
 
@@ -43,50 +43,21 @@ constexpr std::size_t INFO_LINE_SIZE = 50;
 constexpr std::size_t OPTION_LINE_SIZE = 25;
 constexpr int MODEL_OPTION_COUNT = 8;
 
-void set_time_text(const char *text)
-{
-    Evas_Object *edje = appdata_get_edje();
-    if (edje)
-        elm_object_part_text_set(edje, "time", text);
-}
-
-/* Lifts the block the way unblock_view does, without its trace line. */
-void lift_block(void)
-{
-    Evas_Object *block = appdata_get_block_edje();
-    if (!block)
-        return;
-    edje_object_signal_emit(elm_layout_edje_get(block), "event,enable", "bg");
-    evas_object_hide(block);
-}
-
-/* Timers are frozen at most once: each start makes a fresh, thawed timer
- * and nothing thaws one, so the freeze count tells whether it is frozen. */
-void freeze_timer(Ecore_Timer *timer)
-{
-    if (timer && !ecore_timer_freeze_get(timer))
-        ecore_timer_freeze(timer);
-}
-
-void delete_timer(void)
-{
-    if (modeloption_timer) {
-        ecore_timer_del(modeloption_timer);
-        modeloption_timer = nullptr;
-    }
-}
-
-/* Reads an int key for a firmware line; 0 (and the given debug line) when
- * it can't be read. */
-int read_info_key(const char *key, const char *fail_text)
-{
-    std::optional<int> value = key_get_int(key);
-    if (!value) {
-        LOGD("%s", fail_text);
-        return 0;
-    }
-    return *value;
-}
+/* The firmware lines in their order: key, line format (one int argument)
+ * and the debug line when the key can't be read. */
+struct firmware_line {
+    const char *key;
+    const char *format;
+    const char *fail_text;
+};
+constexpr std::array<firmware_line, 3> FIRMWARE_LINES = {{
+    {VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR, "Firmware year     : 0x%02X",
+     "Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR"},
+    {VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT, "Firmware model   : 0x%02X",
+     "Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT"},
+    {VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION, "Firmware version : 0x%02X",
+     "Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION"},
+}};
 
 /* Writes a formatted line on a new line of the log box. */
 void write_line(const std::string &line)
@@ -99,13 +70,7 @@ void write_line(const std::string &line)
 void init_systeminfo(void)
 {
     LOGD("START");
-    Evas_Object *btn = add_menu_button(appdata_get_layout(), "basic",
-                                       i18n_get_text("REFLCD_NV2_EM_SYSTEM_INFORMATION"), 10, 1390,
-                                       210, 60);
-    if (btn) {
-        evas_object_show(btn);
-        evas_object_smart_callback_add(btn, "clicked", _btn_systeminfo_cb, nullptr);
-    }
+    screen_button_add("REFLCD_NV2_EM_SYSTEM_INFORMATION", 10, 1390, _btn_systeminfo_cb);
 
     int ret = micom_send("REQ_STATUS_REQUEST_VERSION");
     LOGD("[%s:%d] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : %d", __func__, __LINE__, ret);
@@ -114,17 +79,8 @@ void init_systeminfo(void)
 void init_modeloption(void)
 {
     LOGD("START");
-    delete_timer();
-    modeloption_timer = ecore_timer_add(1.0, _timer1_modeloption_cb, nullptr);
-    freeze_timer(modeloption_timer);
-
-    Evas_Object *btn = add_menu_button(appdata_get_layout(), "basic",
-                                       i18n_get_text("REFLCD_NV2_EM_FRIDGE_MODEL_OPTION"), 10, 1455,
-                                       210, 60);
-    if (btn) {
-        evas_object_show(btn);
-        evas_object_smart_callback_add(btn, "clicked", _btn_modeloption_cb, nullptr);
-    }
+    screen_timer_renew(modeloption_timer, _timer1_modeloption_cb, true);
+    screen_button_add("REFLCD_NV2_EM_FRIDGE_MODEL_OPTION", 10, 1455, _btn_modeloption_cb);
 }
 
 int is_working_modeloption(void)
@@ -134,13 +90,13 @@ int is_working_modeloption(void)
 
 void stop_modeloption(void)
 {
-    delete_timer();
+    screen_timer_delete(modeloption_timer);
     unblock_view();
 }
 
 void delete_modeloption(void)
 {
-    delete_timer();
+    screen_timer_delete(modeloption_timer);
 }
 
 /* The C callbacks below keep every exception inside (function-try-blocks). */
@@ -152,24 +108,24 @@ try {
 
     append_entry_data("====  System Information  ====", 1);
 
-    int year = read_info_key(VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR,
-                             "Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR");
-    write_line(format_cut(INFO_LINE_SIZE, "Firmware year     : 0x%02X", year));
-    int project = read_info_key(VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT,
-                                "Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT");
-    write_line(format_cut(INFO_LINE_SIZE, "Firmware model   : 0x%02X", project));
-    int version = read_info_key(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION,
-                                "Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION");
-    write_line(format_cut(INFO_LINE_SIZE, "Firmware version : 0x%02X", version));
+    /* An unreadable key prints as 0; "%02X" keeps every digit of a larger
+     * value. */
+    for (const firmware_line &line : FIRMWARE_LINES) {
+        std::optional<int> value = key_get_int(line.key);
+        if (!value)
+            LOGD("%s", line.fail_text);
+        write_line(format_cut(INFO_LINE_SIZE, line.format, value.value_or(0)));
+    }
 
     /* The used-month line exists only for Korea, and only for exactly "KR". */
     std::optional<std::string> region = key_get_str(VCONFKEY_REGIONCODE);
     if (!region) {
         LOGE("Fail to get VCONFKEY_REGIONCODE");
     } else if (*region == "KR") {
-        int month = read_info_key(VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH,
-                                  "Fail to get VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH");
-        write_line(format_cut(INFO_LINE_SIZE, "Used month     : %02d", month));
+        std::optional<int> month = key_get_int(VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH);
+        if (!month)
+            LOGD("Fail to get VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH");
+        write_line(format_cut(INFO_LINE_SIZE, "Used month     : %02d", month.value_or(0)));
     }
 
     play_sound_button();
@@ -182,11 +138,11 @@ try {
     LOGD("START");
     if (_modeloption_run) {
         /* A press while pending starts the request over. */
-        freeze_timer(modeloption_timer);
+        screen_timer_freeze(modeloption_timer);
         _modeloption_run = 0;
         modeloption_tick = 0;
         unblock_view();
-        set_time_text("-");
+        screen_time_set("-");
     }
 
     start_mode(2);
@@ -194,8 +150,7 @@ try {
 
     _modeloption_run = 1;
     modeloption_tick = 0;
-    delete_timer();
-    modeloption_timer = ecore_timer_add(1.0, _timer1_modeloption_cb, nullptr);
+    screen_timer_renew(modeloption_timer, _timer1_modeloption_cb, false);
 
     int ret = micom_send("REQ_STATUS_REQUEST_MODELOPTION");
     LOGD("[%s:%d] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : %d", __func__, __LINE__, ret);
@@ -210,30 +165,27 @@ try {
 Eina_Bool _timer1_modeloption_cb(void *)
 try {
     if (!_modeloption_run) {
-        lift_block();
-        modeloption_timer = nullptr;
-        return ECORE_CALLBACK_CANCEL;
+        screen_unblock();
+        return screen_timer_end(modeloption_timer);
     }
 
-    set_time_text(std::to_string(1 - modeloption_tick).c_str());
+    screen_time_set(1 - modeloption_tick);
     modeloption_tick++;
     if (modeloption_tick <= 1)
         return ECORE_CALLBACK_RENEW;
 
     /* Second tick: the micom service has had time to answer. The timer
      * stays, frozen, until the next press or stop_modeloption. */
-    freeze_timer(modeloption_timer);
+    screen_timer_freeze(modeloption_timer);
     _modeloption_run = 0;
     modeloption_tick = 0;
-    lift_block();
-    set_time_text("-");
+    screen_unblock();
+    screen_time_set("-");
 
-    int value = 0;
     std::optional<int> option = key_get_int(VCONFKEY_REFRIGERATOR_MODELDIODEOPTION);
-    if (option)
-        value = *option;
-    else
+    if (!option)
         LOGD("[%s:%d] Fail to get VCONFKEY_REFRIGERATOR_MODELDIODEOPTION", __func__, __LINE__);
+    int value = option.value_or(0);
 
     /* Only the eight low bits are options; higher bits are ignored. */
     for (int n = 1; n <= MODEL_OPTION_COUNT; n++) {

@@ -4,7 +4,6 @@
  * that the screens share.
  */
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -136,80 +135,38 @@ TEST_F(DbTest, StatementsRowsAndColumns)
     EXPECT_EQ(db_prepare("SELECT 1"), nullptr);
 }
 
-TEST_F(DbTest, PathFromProfileDirectoryAndModel)
+TEST_F(DbTest, TableReadPathAndFailedSteps)
 {
     std::string profile = dir_ + "/profile";
-    EXPECT_EQ(db_profile_dir(), profile);
-    EXPECT_EQ(db_compose_path("RF85").value(), profile + "/RF85/db/engineer_mode.db");
-
-    // 99 characters fit the 100-byte buffer; 100 do not (a cut path would
-    // name another file).
-    std::size_t fixed = profile.size() + std::string("//db/engineer_mode.db").size();
-    ASSERT_LT(fixed, 99u);
-    std::string model(99 - fixed, 'm');
+    std::string model(99 - (profile + "//db/engineer_mode.db").size(), 'm');
     EXPECT_EQ(db_compose_path(model.c_str()).value().size(), 99u);
-    clear_log();
-    EXPECT_EQ(db_compose_path((model + "m").c_str()), std::nullopt);
-    EXPECT_TRUE(logged("E/-: db.cpp: db_compose_path("));
-    EXPECT_EQ(db_compose_path(nullptr), std::nullopt);
+    EXPECT_EQ(db_compose_path((model + "m").c_str()), std::nullopt);  // past 99 characters
 
-    unsetenv("ENGINEER_MODE_PROFILE_DIR");
-    EXPECT_EQ(db_profile_dir(), EM_PROFILE_DIR_DEFAULT);
-}
-
-TEST_F(DbTest, ReadTableSequenceAndItsFailureLines)
-{
-    const char *sql = "SELECT n, s FROM t";
-    int readies = 0;
-    std::vector<std::string> seen;
-    auto on_ready = [&] { readies++; };
-    auto per_row = [&](db_handle_s *st) {
-        seen.push_back(db_get_text(st, 1, 99));
-        return seen.size() < 2;  // stop after two rows
+    auto failed_step = [](const char *sql) {
+        db_table_read table;
+        const char *failed = table.open(sql);
+        return std::string(failed ? failed : "");
     };
-    const std::string tagged = "E/" EM_PACKAGE_ID ": test_db.cpp: TestBody(";
-
-    // No model name.
-    clear_log();
-    EXPECT_FALSE(db_read_table(DB_CALLER_HERE, sql, on_ready, per_row));
-    EXPECT_TRUE(logged(tagged));
-    EXPECT_TRUE(logged("> (NULL == modelNmae) -> TestBody() return"));
-
-    // Model name whose path does not fit, then one without a database.
-    set_str("memory/refrigerator/ModelName", std::string(120, 'x').c_str());
-    clear_log();
-    EXPECT_FALSE(db_read_table(DB_CALLER_HERE, sql, on_ready, per_row));
-    EXPECT_TRUE(logged("> (PRIVATE_APP_ERROR_OK != db_open(dbFileName)) -> TestBody() return"));
+    EXPECT_EQ(failed_step("SELECT s FROM t"), "NULL == modelNmae");
+    set_str("memory/refrigerator/ModelName", (model + "m").c_str());
+    EXPECT_EQ(failed_step("SELECT s FROM t"), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)");
     set_str("memory/refrigerator/ModelName", "NoSuchModel");
-    clear_log();
-    EXPECT_FALSE(db_read_table(DB_CALLER_HERE, sql, on_ready, per_row));
-    EXPECT_TRUE(logged("> (PRIVATE_APP_ERROR_OK != db_open(dbFileName)) -> TestBody() return"));
+    EXPECT_EQ(failed_step("SELECT s FROM t"), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)");
+    make_db("M1", "CREATE TABLE t(s TEXT); INSERT INTO t VALUES('a'), ('b');");
+    EXPECT_EQ(failed_step("SELECT nothing FROM t"), "NULL == st");
+    EXPECT_EQ(db_open((dir_ + "/x.db").c_str()), PRIVATE_APP_ERROR_OK);  // left open
 
-    // A statement that does not prepare; the connection stays open.
-    make_db("M1",
-            "CREATE TABLE t(n INTEGER, s TEXT);"
-            "INSERT INTO t VALUES(1, 'a'); INSERT INTO t VALUES(2, 'b');"
-            "INSERT INTO t VALUES(3, 'c');");
+    std::string seen;
+    {
+        db_table_read table;
+        ASSERT_EQ(table.open("SELECT s FROM t"), nullptr);
+        while (table.next())
+            seen += db_get_text(table.row(), 0, 99);
+    }
+    EXPECT_EQ(seen, "ab");
     clear_log();
-    EXPECT_FALSE(db_read_table(DB_CALLER_HERE, "SELECT nothing FROM t", on_ready, per_row));
-    EXPECT_TRUE(logged("> (NULL == st) -> TestBody() return"));
-    EXPECT_EQ(readies, 0);
-    EXPECT_TRUE(seen.empty());
-
-    // Success: rows until per_row says stop, then the connection is closed.
-    EXPECT_TRUE(db_read_table(DB_CALLER_HERE, sql, on_ready, per_row));
-    EXPECT_EQ(readies, 1);
-    EXPECT_EQ(seen, (std::vector<std::string>{"a", "b"}));
-    clear_log();
-    db_close();
+    db_close();  // the read closed it already
     EXPECT_TRUE(logged("(!db_info.db) -> db_close() return"));
-
-    // A throwing row reader is contained; statement and connection close.
-    EXPECT_FALSE(db_read_table(DB_CALLER_HERE, sql, nullptr, [](db_handle_s *) -> bool {
-        throw std::runtime_error("row reader failed");
-    }));
-    EXPECT_TRUE(logged("row reader failed"));
-    clear_log();
-    db_close();
-    EXPECT_TRUE(logged("(!db_info.db) -> db_close() return"));
+    unsetenv("ENGINEER_MODE_PROFILE_DIR");
+    EXPECT_EQ(db_compose_path("RF85").value(), EM_PROFILE_DIR_DEFAULT "/RF85/db/engineer_mode.db");
 }
