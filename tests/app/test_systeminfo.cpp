@@ -1,10 +1,9 @@
 /*
- * System information and model option screens, driven through their
- * buttons on the test view; timer ticks are called directly.
+ * System information and model option screens, pressed on the test view by
+ * their positions; timer ticks are called directly.
  */
 #include <string>
 
-#include "common.h"
 #include "fixture.h"
 #include "main.h"
 #include "systeminfo.h"
@@ -12,139 +11,83 @@
 namespace {
 
 const char TX[] = "memory/refrigerator/TxMessage";
+const char REGION[] = "db/setting/region_code";
 
 class SystemInfoTest : public AppTest {
 protected:
-    /* The test-view button placed at (x, y). */
-    static Evas_Object *button_xy(int x, int y)
+    void SetUp() override
     {
-        for (int i = 0; i < button_count(); i++) {
-            int bx, by;
-            evas_object_geometry_get(button_at(i), &bx, &by, nullptr, nullptr);
-            if (bx == x && by == y)
-                return button_at(i);
-        }
-        return nullptr;
+        AppTest::SetUp();
+        open_test_view();
     }
-    static Evas_Object *systeminfo_button() { return button_xy(10, 1390); }
-    static Evas_Object *modeloption_button() { return button_xy(10, 1455); }
-
+    static void press_systeminfo() { click_at(10 + 105, 1390 + 30); }
+    static void press_modeloption() { click_at(10 + 105, 1455 + 30); }
     static bool blocked() { return evas_object_visible_get(appdata_get_block_edje()); }
 };
 
 }  // namespace
 
-TEST_F(SystemInfoTest, VersionIsRequestedWhenTheViewIsBuiltNotOnPress)
+TEST_F(SystemInfoTest, VersionAskedAtBuildAndUsedMonthOnlyForExactlyKR)
 {
-    EXPECT_EQ(get_str(TX), std::nullopt);
-    open_test_view();
     EXPECT_EQ(get_str(TX), "REQ_STATUS_REQUEST_VERSION");
-    EXPECT_TRUE(logged("[init_systeminfo:"));
-    EXPECT_TRUE(logged("] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : 0"));
-
+    EXPECT_TRUE(logged("> [init_systeminfo:"));  // sent when the view was built
     set_str(TX, "untouched");
-    click(systeminfo_button());
-    EXPECT_EQ(get_str(TX), "untouched");
-    EXPECT_EQ(get_mode(), 1);
-}
-
-TEST_F(SystemInfoTest, FirmwareLinesAndUsedMonthOnlyForKR)
-{
     set_int("db/refrigerator/MicomInfoYear", 0x1A2);  // more than two digits
     set_int("db/refrigerator/MicomInfoProject", 0x0B);
-    // MicomInfoVersion missing: printed as 0x00 after a debug line.
-    set_int("db/refrigerator/MicomUsedMonth", 7);
-    set_str("db/setting/region_code", "US");
-    open_test_view();
+    set_int("db/refrigerator/MicomUsedMonth", 7);  // MicomInfoVersion missing: 0x00
 
     const std::string firmware = "<br>====  System Information  ===="
                                  "<br>Firmware year     : 0x1A2"
                                  "<br>Firmware model   : 0x0B"
                                  "<br>Firmware version : 0x00";
-    clear_log();
-    click(systeminfo_button());
-    EXPECT_EQ(log_text(), firmware);
-    EXPECT_TRUE(logged("D/" EM_PACKAGE_ID ": systeminfo.cpp:"));
-    EXPECT_TRUE(logged("> Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION"));
-
-    for (const char *region : {"kr", "KR ", "KOR", ""}) {
-        set_str("db/setting/region_code", region);
-        click(systeminfo_button());
+    for (const char *region : {"US", "kr", "KR ", ""}) {
+        set_str(REGION, region);
+        press_systeminfo();
         EXPECT_EQ(log_text(), firmware) << "region [" << region << "]";
     }
-
-    set_str("db/setting/region_code", "KR");
-    click(systeminfo_button());
+    EXPECT_TRUE(logged("> Fail to get VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION"));
+    set_str(REGION, "KR");
+    press_systeminfo();
     EXPECT_EQ(log_text(), firmware + "<br>Used month     : 07");
+    EXPECT_EQ(get_str(TX), "untouched");  // pressing sends nothing
 }
 
-TEST_F(SystemInfoTest, ModelOptionPrintsEightBitsAtTheSecondTick)
+TEST_F(SystemInfoTest, ModelOptionPrintsTheEightLowBitsAtTheSecondTick)
 {
-    set_int("db/refrigerator/ModelDiodeOption", 5 | 0x300);  // bits above eight ignored
-    open_test_view();
-
-    click(modeloption_button());
+    press_modeloption();
     EXPECT_EQ(get_str(TX), "REQ_STATUS_REQUEST_MODELOPTION");
     EXPECT_EQ(get_mode(), 2);
-    EXPECT_TRUE(blocked());
-    EXPECT_EQ(is_working_modeloption(), 1);
-    EXPECT_EQ(log_text(), "<br>=== MODEL OPTION  ===<br>");
-
-    // First tick: countdown only.
+    _timer1_modeloption_cb(nullptr);
+    press_modeloption();  // while pending: starts over, the next tick is a first tick again
     EXPECT_EQ(_timer1_modeloption_cb(nullptr), ECORE_CALLBACK_RENEW);
     EXPECT_EQ(part("time"), "1");
     EXPECT_TRUE(blocked());
-    EXPECT_EQ(log_text(), "<br>=== MODEL OPTION  ===<br>");
+    const std::string header = "<br>=== MODEL OPTION  ===<br>";
+    EXPECT_EQ(log_text(), header);
+    _timer1_modeloption_cb(nullptr);  // option key missing: all zero
+    EXPECT_TRUE(logged("] Fail to get VCONFKEY_REFRIGERATOR_MODELDIODEOPTION"));
+    EXPECT_NE(log_text().find("<br>MODEL OPTION 1: 0<br>"), std::string::npos);
 
-    // Second tick: the eight bits, block lifted; the timer stays (frozen).
+    set_int("db/refrigerator/ModelDiodeOption", 5 | 0x300);
+    press_modeloption();
+    _timer1_modeloption_cb(nullptr);
     EXPECT_EQ(_timer1_modeloption_cb(nullptr), ECORE_CALLBACK_RENEW);
     EXPECT_EQ(part("time"), "-");
     EXPECT_FALSE(blocked());
-    EXPECT_EQ(log_text(), "<br>=== MODEL OPTION  ===<br>"
-                          "<br>MODEL OPTION 1: Inserted<br>MODEL OPTION 2: 0"
-                          "<br>MODEL OPTION 3: Inserted<br>MODEL OPTION 4: 0"
-                          "<br>MODEL OPTION 5: 0<br>MODEL OPTION 6: 0"
-                          "<br>MODEL OPTION 7: 0<br>MODEL OPTION 8: 0"
-                          "<br><br>=== MODEL OPTION - FINISHED ===");
-    EXPECT_EQ(is_working_modeloption(), 1);
-
-    // A tick with nothing pending ends the timer.
+    EXPECT_EQ(log_text(), header + "<br>MODEL OPTION 1: Inserted<br>MODEL OPTION 2: 0"
+                                   "<br>MODEL OPTION 3: Inserted<br>MODEL OPTION 4: 0"
+                                   "<br>MODEL OPTION 5: 0<br>MODEL OPTION 6: 0"
+                                   "<br>MODEL OPTION 7: 0<br>MODEL OPTION 8: 0"
+                                   "<br><br>=== MODEL OPTION - FINISHED ===");
+    EXPECT_EQ(is_working_modeloption(), 1);  // the timer stays, frozen
     EXPECT_EQ(_timer1_modeloption_cb(nullptr), ECORE_CALLBACK_CANCEL);
     EXPECT_EQ(is_working_modeloption(), 0);
-}
 
-TEST_F(SystemInfoTest, ModelOptionRestartsOnPressAndStopsForOtherScreens)
-{
-    // Missing option key counts as 0.
-    open_test_view();
-    click(modeloption_button());
-    _timer1_modeloption_cb(nullptr);
-    EXPECT_EQ(part("time"), "1");
-
-    // A press while pending starts over: the next tick is a first tick again.
-    set_str(TX, "");
-    click(modeloption_button());
-    EXPECT_EQ(get_str(TX), "REQ_STATUS_REQUEST_MODELOPTION");
-    EXPECT_TRUE(blocked());
-    _timer1_modeloption_cb(nullptr);
-    EXPECT_EQ(part("time"), "1");
-    EXPECT_TRUE(blocked());
-    clear_log();
-    _timer1_modeloption_cb(nullptr);
-    EXPECT_TRUE(logged("> [_timer1_modeloption_cb:"));
-    EXPECT_TRUE(logged("] Fail to get VCONFKEY_REFRIGERATOR_MODELDIODEOPTION"));
-    EXPECT_NE(log_text().find("<br>MODEL OPTION 1: 0<br>"), std::string::npos);
-    EXPECT_EQ(log_text().find("Inserted"), std::string::npos);
-
-    // Another screen while pending: timer deleted, block lifted.
-    click(modeloption_button());
-    EXPECT_TRUE(blocked());
-    click(systeminfo_button());
+    press_modeloption();
+    press_systeminfo();  // another screen: timer deleted, block lifted
     EXPECT_EQ(is_working_modeloption(), 0);
     EXPECT_FALSE(blocked());
-    EXPECT_EQ(get_mode(), 1);
-    // The next press creates a new timer.
-    click(modeloption_button());
+    press_modeloption();
     EXPECT_EQ(is_working_modeloption(), 1);
     EXPECT_TRUE(blocked());
 }
