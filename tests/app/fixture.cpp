@@ -4,7 +4,6 @@
 #include "fixture.h"
 
 #include <Ecore.h>
-#include <Ecore_Evas.h>
 #include <Ecore_Input.h>
 #include <Efreet.h>
 #include <app.h>
@@ -201,14 +200,6 @@ std::optional<std::string> AppTest::get_str(const char *key)
     return std::string(value.get());
 }
 
-std::optional<int> AppTest::get_int(const char *key)
-{
-    int value = 0;
-    if (vconf_get_int(key, &value) != 0)
-        return std::nullopt;
-    return value;
-}
-
 bool AppTest::logged(const std::string &text)
 {
     return dlog_capture_contains(text.c_str()) != 0;
@@ -243,21 +234,4 @@ std::string AppTest::make_db(const std::string &model, const std::string &sql)
     sqlite3_close(db);
     set_str("memory/refrigerator/ModelName", model.c_str());
     return path;
-}
-
-void AppTest::screenshot(const std::string &path)
-{
-    Evas_Object *win = appdata_get_win();
-    Ecore_Evas *ee = ecore_evas_ecore_evas_get(evas_object_evas_get(win));
-    int w, h;
-    ecore_evas_geometry_get(ee, nullptr, nullptr, &w, &h);
-    const void *pixels = ecore_evas_buffer_pixels_get(ee);
-    if (!pixels)
-        return;
-    Evas_Object *img = evas_object_image_add(evas_object_evas_get(win));
-    evas_object_image_size_set(img, w, h);
-    evas_object_image_alpha_set(img, EINA_FALSE);
-    evas_object_image_data_copy_set(img, const_cast<void *>(pixels));
-    evas_object_image_save(img, path.c_str(), nullptr, nullptr);
-    evas_object_del(img);
 }

@@ -56,7 +56,6 @@ protected:
     static void set_str(const char *key, const char *value);
     static void set_int(const char *key, int value);
     static std::optional<std::string> get_str(const char *key);
-    static std::optional<int> get_int(const char *key);
 
     /* 1 when a captured log line contains the text. */
     static bool logged(const std::string &text);
@@ -66,9 +65,6 @@ protected:
     /* Creates PROFILE/MODEL/db/engineer_mode.db from SQL and sets the
      * model name key. Returns the database path. */
     std::string make_db(const std::string &model, const std::string &sql);
-
-    /* Saves the window's pixels as a PNG (for people looking at a run). */
-    void screenshot(const std::string &path);
 
     std::string dir_;
     appdata_s *ad_ = nullptr;
