@@ -4,6 +4,7 @@
  * State: none. Timers: none. Reads the arguments, writes a micom_config.
  */
 #include "micom_args.h"
+#include "micom_sim.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -48,21 +49,12 @@ bool valid_code(std::string_view code)
 bool parse_codes(std::string_view text, std::vector<std::string> *codes, std::string *message)
 {
     codes->clear();
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t start = text.find_first_not_of(' ', pos);
-        if (start == std::string_view::npos)
-            break;
-        std::size_t end = text.find(' ', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view code = text.substr(start, end - start);
+    for (std::string &code : split_words(text)) {
         if (!valid_code(code)) {
-            *message = "--errors: \"" + std::string(code) + "\" is not an error code (1 to 3 digits)";
+            *message = "--errors: \"" + code + "\" is not an error code (1 to 3 digits)";
             return false;
         }
-        codes->emplace_back(code);
-        pos = end;
+        codes->push_back(std::move(code));
     }
     return true;
 }

@@ -182,22 +182,6 @@ option_bytes initial_option_bytes()
     return bytes;
 }
 
-std::vector<std::string> split_words(std::string_view text)
-{
-    std::vector<std::string> words;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t start = text.find_first_not_of(' ', pos);
-        if (start == std::string_view::npos)
-            break;
-        std::size_t end = text.find(' ', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        words.emplace_back(text.substr(start, end - start));
-        pos = end;
-    }
-    return words;
-}
 
 /* The error list as the micom reports it: the first count codes closed by
  * "E", or "41" while the link is down. */
@@ -474,6 +458,23 @@ void write_start_keys()
 }
 
 }  // namespace
+
+std::vector<std::string> split_words(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t start = text.find_first_not_of(' ', pos);
+        if (start == std::string_view::npos)
+            break;
+        std::size_t end = text.find(' ', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        words.emplace_back(text.substr(start, end - start));
+        pos = end;
+    }
+    return words;
+}
 
 void micom_sim_start(const micom_config &config, double now)
 {

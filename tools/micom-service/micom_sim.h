@@ -10,6 +10,7 @@
 #define MICOM_SIM_H
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 /* Model name of the sample reference database (tools/refdb). */
@@ -32,6 +33,9 @@ struct micom_config {
 
 /* Resets the whole simulation and writes the start-up keys (see USAGE.md).
  * now: the caller's clock. */
+/* The blank-separated words of a text (runs of blanks count as one). */
+std::vector<std::string> split_words(std::string_view text);
+
 void micom_sim_start(const micom_config &config, double now);
 
 /* Handles one command as read from the command key.
