@@ -33,20 +33,18 @@ constexpr const char *em_basename(const char *path)
     __dlog_print(LOG_ID_SYSTEM, DLOG_DEBUG, EM_LOG_TAG, "%s: %s(%d) > " fmt, em_basename(__FILE__), \
                  __func__, __LINE__, ##__VA_ARGS__)
 
-#define RETV_IF(expr, val)                                     \
-    do {                                                       \
-        if (expr) {                                            \
-            LOGE("(%s) -> %s() return", #expr, __func__);      \
-            return (val);                                      \
-        }                                                      \
+/* Logs the failed condition as written (text, stringified by the caller's
+ * macro before NULL and the like are expanded) and returns, with the value
+ * when one is given. */
+#define EM_RETURN_IF(tag, expr, text, ...)                                              \
+    do {                                                                                \
+        if (expr) {                                                                     \
+            EM_LOG_PRINT(DLOG_ERROR, tag, "(%s) -> %s() return", text, __func__);       \
+            return __VA_ARGS__;                                                         \
+        }                                                                               \
     } while (0)
 
-#define RET_IF(expr)                                           \
-    do {                                                       \
-        if (expr) {                                            \
-            LOGE("(%s) -> %s() return", #expr, __func__);      \
-            return;                                            \
-        }                                                      \
-    } while (0)
+#define RETV_IF(expr, val) EM_RETURN_IF(EM_LOG_TAG, expr, #expr, val)
+#define RET_IF(expr) EM_RETURN_IF(EM_LOG_TAG, expr, #expr)
 
 #endif

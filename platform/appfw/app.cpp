@@ -23,7 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -76,17 +75,6 @@ void request_changed_cb(keynode_t *node, void *)
         app_control_set_uri(raw, uri.c_str());
     dlog_print(DLOG_INFO, TAG, "launch request: operation %s, uri %s", op.c_str(), uri.c_str());
     g_callbacks.app_control(raw, g_user_data);
-}
-
-void write_pid_file()
-{
-    std::string file = appfw::pid_file(g_app_id);
-    std::string dir = file.substr(0, file.rfind('/'));
-    std::string partial;
-    for (size_t i = 1; i <= dir.size(); ++i)
-        if (i == dir.size() || dir[i] == '/')
-            mkdir(dir.substr(0, i).c_str(), 0700);
-    std::ofstream(file) << getpid() << "\n";
 }
 
 void remove_pid_file()
@@ -205,7 +193,7 @@ int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, vo
     elm_policy_set(ELM_POLICY_QUIT, ELM_POLICY_QUIT_LAST_WINDOW_CLOSED);
     app_platform_theme_apply();
     appfw::eext_install_key_filter();
-    write_pid_file();
+    appfw::record_running(g_app_id, getpid());
 
     int result = APP_ERROR_NONE;
     if (!g_callbacks.create(user_data)) {

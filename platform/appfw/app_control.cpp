@@ -127,6 +127,13 @@ std::string pid_file(const std::string &app_id)
     return std::string(vconf_store_dir()) + "/run/apps/" + app_id + ".pid";
 }
 
+void record_running(const std::string &app_id, int pid)
+{
+    std::string file = pid_file(app_id);
+    mkdir_p(file.substr(0, file.rfind('/')));
+    std::ofstream(file) << pid << "\n";
+}
+
 int running_pid(const std::string &app_id)
 {
     std::ifstream in(pid_file(app_id));
@@ -240,9 +247,7 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
             dlog_print(DLOG_ERROR, TAG, "could not start %s", exe.c_str());
             return APP_CONTROL_ERROR_LAUNCH_FAILED;
         }
-        std::string pidfile = appfw::pid_file(id);
-        mkdir_p(pidfile.substr(0, pidfile.rfind('/')));
-        std::ofstream(pidfile) << pid << "\n";
+        appfw::record_running(id, pid);
         dlog_print(DLOG_INFO, TAG, "launched %s (pid %d)", id.c_str(), (int)pid);
     }
 

@@ -15,6 +15,8 @@ namespace appfw {
 std::string request_key(const std::string &app_id);
 /* PANEL_PLATFORM_DIR/run/apps/ID.pid */
 std::string pid_file(const std::string &app_id);
+/* Records pid as the running instance of the application. */
+void record_running(const std::string &app_id, int pid);
 /* Pid recorded for the application when that process is alive, else 0. */
 int running_pid(const std::string &app_id);
 /* Hands a request to a running application through its request key. */

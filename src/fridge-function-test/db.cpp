@@ -40,21 +40,8 @@ db_info_s db_info = {nullptr};
 #define DB_LOGD(fmt, ...) EM_LOG_PRINT(DLOG_DEBUG, NULL, fmt, ##__VA_ARGS__)
 #define DB_LOGE(fmt, ...) EM_LOG_PRINT(DLOG_ERROR, NULL, fmt, ##__VA_ARGS__)
 
-#define DB_RETV_IF(expr, val)                                   \
-    do {                                                        \
-        if (expr) {                                             \
-            DB_LOGE("(%s) -> %s() return", #expr, __func__);    \
-            return (val);                                       \
-        }                                                       \
-    } while (0)
-
-#define DB_RET_IF(expr)                                         \
-    do {                                                        \
-        if (expr) {                                             \
-            DB_LOGE("(%s) -> %s() return", #expr, __func__);    \
-            return;                                             \
-        }                                                       \
-    } while (0)
+#define DB_RETV_IF(expr, val) EM_RETURN_IF(NULL, expr, #expr, val)
+#define DB_RET_IF(expr) EM_RETURN_IF(NULL, expr, #expr)
 
 int db_open(const char *db_file)
 {
