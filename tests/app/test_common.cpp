@@ -78,6 +78,33 @@ TEST(FormatCut, BehavesAsAFixedBuffer)
     EXPECT_EQ(cut_text(nullptr, 3), "");
 }
 
+TEST(FormatCut, NeverSplitsAUtf8Character)
+{
+    const std::string korean = "압축기";  // three characters of three bytes
+    EXPECT_EQ(cut_text(korean.c_str(), 9), korean);
+    EXPECT_EQ(cut_text(korean.c_str(), 8), "압축");
+    EXPECT_EQ(cut_text(korean.c_str(), 6), "압축");
+    EXPECT_EQ(cut_text(korean.c_str(), 5), "압");
+    EXPECT_EQ(cut_text(korean.c_str(), 2), "");
+    EXPECT_EQ(format_cut(8, "%d:%s", 1, korean.c_str()), "1:압");  // 7 bytes: 압축 needs 8
+    EXPECT_EQ(format_cut(9, "%d:%s", 1, korean.c_str()), "1:압축");
+    EXPECT_EQ(format_cut(10, "x%s", "é€😀"), "xé€");  // 2, 3 and 4-byte characters
+    EXPECT_EQ(format_cut(11, "x%s", "é€😀"), "xé€😀");
+    // Bytes that are not UTF-8 keep the plain byte cut.
+    EXPECT_EQ(cut_text("\x80\x80\x80\x80\x80\x80", 4), "\x80\x80\x80\x80");
+}
+
+TEST(MarkupEscape, ShowsTagsAndEntitiesAsText)
+{
+    EXPECT_EQ(markup_escape("22 35 E"), "22 35 E");
+    EXPECT_EQ(markup_escape("<font_size=80>FAKE</font_size>"),
+              "&lt;font_size=80&gt;FAKE&lt;/font_size&gt;");
+    EXPECT_EQ(markup_escape("<item href=file:///etc/x>"), "&lt;item href=file:///etc/x&gt;");
+    EXPECT_EQ(markup_escape("a&amp;b \"q\" 'a'"), "a&amp;amp;b &quot;q&quot; &apos;a&apos;");
+    EXPECT_EQ(markup_escape("<broken"), "&lt;broken");
+    EXPECT_EQ(markup_escape(""), "");
+}
+
 class ButtonTableTest : public AppTest {};
 
 TEST_F(ButtonTableTest, HoldsFifteenButtonsAndRefusesMore)
