@@ -155,8 +155,9 @@ std::string db_get_text(db_handle_s *handle, int column, std::size_t max_chars)
     return cut_text(db_get_str(handle, column), max_chars);
 }
 
-const char *db_table_read::open(const char *sql)
+const char *db_table_read::open(const char *table, const char *sql)
 {
+    table_ = table ? table : "";
     std::optional<std::string> model = key_get_str(VCONFKEY_REFRIGERATOR_MODEL_NAME);
     if (!model)
         return "NULL == modelNmae";
@@ -171,7 +172,20 @@ const char *db_table_read::open(const char *sql)
 
 bool db_table_read::next()
 {
-    return st_ && db_next(st_) == PRIVATE_APP_ERROR_OK;
+    if (!st_ || db_next(st_) != PRIVATE_APP_ERROR_OK)
+        return false;
+    row_number_++;
+    return true;
+}
+
+int db_table_read::int32(int column) const
+{
+    long long value = db_get_long_long(st_, column);
+    auto low = static_cast<int>(static_cast<unsigned long long>(value) & 0xFFFFFFFFu);
+    if (value != low)
+        EM_LOG_PRINT(DLOG_WARN, NULL, "table %s row %d column %d: %lld does not fit 32 bits, %d used",
+                     table_, row_number_, column, value, low);
+    return low;
 }
 
 db_table_read::~db_table_read()

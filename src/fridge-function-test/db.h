@@ -49,18 +49,24 @@ public:
     db_table_read(const db_table_read &) = delete;
     db_table_read &operator=(const db_table_read &) = delete;
 
-    /* nullptr when the statement is ready. Otherwise the condition that failed,
+    /* table names the table in log lines. nullptr when the statement is ready. Otherwise the condition that failed,
      * for the screen's "(%s) -> %s() return" line: "NULL == modelNmae" (no
      * model name), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)" (path too long
      * or not opened) or "NULL == st" (not prepared; the connection stays open
      * and the next db_open reuses it). */
-    const char *open(const char *sql);
+    const char *open(const char *table, const char *sql);
     /* True while a row is available; false at the end or on an error. */
     bool next();
     db_handle_s *row() const { return st_; }
+    /* The current row's integer column as its low 32 bits (0 for SQL NULL),
+     * as the screens store it. A value that does not fit 32 bits is logged
+     * as a warning naming the table, the row (1-based) and the value. */
+    int int32(int column) const;
 
 private:
     db_handle_s *st_ = nullptr;
+    const char *table_ = "";
+    int row_number_ = 0;
 };
 
 #endif

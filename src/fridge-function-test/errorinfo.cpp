@@ -188,7 +188,7 @@ void _show_error_history(void)
 void _selfdiagnosis_db_read(void)
 try {
     db_table_read table;
-    if (const char *failed = table.open(SELF_DIAGNOSIS_QUERY)) {
+    if (const char *failed = table.open("selfdiagnosis", SELF_DIAGNOSIS_QUERY)) {
         LOGE("(%s) -> %s() return", failed, __func__);
         return;
     }
@@ -198,8 +198,8 @@ try {
     bool korean = is_korean_language();
     while (table.next()) {
         db_handle_s *st = table.row();
-        int number = static_cast<int>(db_get_long_long(st, 0));
-        int use = static_cast<int>(db_get_long_long(st, 2));
+        int number = table.int32(0);
+        int use = table.int32(2);
         if (use == 0) {
             LOGD("This error does not use in engineer mode: error num = %d", number);
             continue;

@@ -90,7 +90,7 @@ void end_run(void)
 void _loadStatus_db_read(void)
 try {
     db_table_read table;
-    if (const char *failed = table.open(LOAD_STATUS_QUERY)) {
+    if (const char *failed = table.open("loadstatus", LOAD_STATUS_QUERY)) {
         LOGE("(%s) -> %s() return", failed, __func__);
         return;
     }
@@ -98,8 +98,8 @@ try {
     std::size_t filled = 0;
     while (table.next()) {
         db_handle_s *st = table.row();
-        int number = static_cast<int>(db_get_long_long(st, 0));
-        int use = static_cast<int>(db_get_long_long(st, 2));
+        int number = table.int32(0);
+        int use = table.int32(2);
         if (use == 0) {
             LOGD("This error does not use in engineer mode: error num = %d", number);
             continue;

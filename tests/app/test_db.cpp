@@ -4,6 +4,7 @@
  */
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "db.h"
 #include "fixture.h"
@@ -82,7 +83,7 @@ TEST_F(DbTest, TableReadPathAndFailedSteps)
 
     auto failed_step = [](const char *sql) {
         db_table_read table;
-        const char *failed = table.open(sql);
+        const char *failed = table.open("t", sql);
         return std::string(failed ? failed : "");
     };
     EXPECT_EQ(failed_step("SELECT s FROM t"), "NULL == modelNmae");
@@ -97,7 +98,7 @@ TEST_F(DbTest, TableReadPathAndFailedSteps)
     std::string seen;
     {
         db_table_read table;
-        ASSERT_EQ(table.open("SELECT s FROM t"), nullptr);
+        ASSERT_EQ(table.open("t", "SELECT s FROM t"), nullptr);
         while (table.next())
             seen += db_get_text(table.row(), 0, 99);
     }
@@ -107,4 +108,22 @@ TEST_F(DbTest, TableReadPathAndFailedSteps)
     EXPECT_TRUE(logged("(!db_info.db) -> db_close() return"));
     unsetenv("ENGINEER_MODE_PROFILE_DIR");
     EXPECT_EQ(db_compose_path("RF85").value(), EM_PROFILE_DIR_DEFAULT "/RF85/db/engineer_mode.db");
+}
+
+TEST_F(DbTest, IntegersKeepTheirLow32BitsWithAWarning)
+{
+    make_db("M1", "CREATE TABLE t(n INTEGER); INSERT INTO t VALUES(35), (1099511627811),"
+                  " (-1), (4294967296), (NULL), (-2147483648);");
+    std::vector<int> seen;
+    {
+        db_table_read table;
+        ASSERT_EQ(table.open("t", "SELECT n FROM t"), nullptr);
+        while (table.next())
+            seen.push_back(table.int32(0));
+    }
+    EXPECT_EQ(seen, (std::vector<int>{35, 35, -1, 0, 0, INT32_MIN}));  // 2^40 + 35 shows as 35
+    EXPECT_TRUE(logged("W/-: db.cpp: int32(") &&
+                logged("> table t row 2 column 0: 1099511627811 does not fit 32 bits, 35 used"));
+    EXPECT_TRUE(logged("table t row 4 column 0: 4294967296 does not fit 32 bits, 0 used"));
+    EXPECT_EQ(log_count("does not fit 32 bits"), 2);
 }
