@@ -42,11 +42,11 @@
 #include "log.h"
 #include "main.h"
 #include "micom_channel.h"
+#include "reference_tables.h"
 #include "screen_util.h"
 
 namespace {
 
-constexpr std::size_t ERROR_TABLE_SIZE = 100;
 /* Record fields: id and name 100 bytes, content 500 bytes. */
 constexpr std::size_t ERROR_ID_MAX = 99;
 constexpr std::size_t ERROR_NAME_MAX = 99;
@@ -65,7 +65,7 @@ struct error_record {
     std::string content;
 };
 
-std::array<error_record, ERROR_TABLE_SIZE> errorInfo;
+std::array<error_record, static_cast<std::size_t>(ERROR_TABLE_SIZE)> errorInfo;
 int errorInfo_count = 0;
 
 int _selfdiagnosis_run = 0;
@@ -75,10 +75,6 @@ Ecore_Timer *selfdiagnosis_timer = nullptr;
 int _errorHistory_run = 0;
 int errorhistory_tick = 0;
 Ecore_Timer *errorhistory_timer = nullptr;
-
-const char SELF_DIAGNOSIS_QUERY[] =
-    "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR, DESCRIPTION_EN_US, "
-    "DESCRIPTION_KR FROM selfdiagnosis";
 
 struct free_deleter {
     void operator()(char *p) const { free(p); }

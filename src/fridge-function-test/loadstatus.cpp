@@ -31,11 +31,11 @@
 #include "log.h"
 #include "main.h"
 #include "micom_channel.h"
+#include "reference_tables.h"
 #include "screen_util.h"
 
 namespace {
 
-constexpr std::size_t LOAD_TABLE_SIZE = 100;
 /* Text fields of a record hold 100 bytes: at most 99 characters. */
 constexpr std::size_t LOAD_TEXT_MAX = 99;
 /* The reported value is kept to 499 characters. */
@@ -50,14 +50,11 @@ struct load_record {
     std::string name_kr;
 };
 
-std::array<load_record, LOAD_TABLE_SIZE> statusInfo;
+std::array<load_record, static_cast<std::size_t>(LOAD_TABLE_SIZE)> statusInfo;
 
 int _loadstatus_run = 0;
 int loadstatus_tick = 0;
 Ecore_Timer *loadstatus_timer = nullptr;
-
-const char LOAD_STATUS_QUERY[] =
-    "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR FROM loadstatus";
 
 /* The record whose ID is exactly piece, searching from the first record up
  * to the first one with a negative number; nullptr when none. */
@@ -193,7 +190,7 @@ try {
 
     /* The value is cut into pieces at every run of '<', 'b', 'r' and '>', so
      * the "<br>" between two IDs separates them; empty pieces are dropped. */
-    constexpr std::string_view separators = "<br>";
+    constexpr std::string_view separators = LOAD_ID_SEPARATORS;
     std::string_view rest(value);
     for (std::size_t begin = rest.find_first_not_of(separators); begin != std::string_view::npos;
          begin = rest.find_first_not_of(separators, begin)) {

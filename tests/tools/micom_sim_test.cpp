@@ -5,6 +5,7 @@
  */
 #include "micom_args.h"
 #include "micom_sim.h"
+#include "option_layout.h"
 #include "tools_test_support.h"
 
 #include <Ecore.h>
@@ -58,7 +59,7 @@ TEST_F(MicomSim, StartUpKeysAreWrittenOnlyWhenUnset)
     EXPECT_EQ(get_int("memory/refrigerator/EngineerDeveloperMode"), 0);
     EXPECT_TRUE(get_int("db/refrigerator/ModelSupportedIceMaker"));
     for (int k = 0; k < 13; ++k)
-        EXPECT_TRUE(get_int(option_key(k))) << option_key(k);
+        EXPECT_TRUE(get_int(option_byte_key(k))) << option_byte_key(k);
     EXPECT_EQ(get_str(ERROR_LIST), "22 E");
     EXPECT_EQ(get_str("db/menu_widget/language"), "ko_KR.UTF-8");
     // The micom adopts the stored option byte and error list.
@@ -176,7 +177,7 @@ TEST_F(MicomSim, OptionRequestWritesTheMicomBytesAndSetOptionTakesThemBack)
     start();
     std::array<int, 13> bytes{};
     for (int k = 0; k < 13; ++k)
-        bytes[k] = get_int(option_key(k)).value_or(-1);
+        bytes[k] = get_int(option_byte_key(k)).value_or(-1);
     // The save series: the keys written, then the 13 commands.
     vconf_set_int("db/refrigerator/RefOption05", 0x80);
     vconf_set_int("db/refrigerator/RefOption13", 300);
@@ -192,10 +193,10 @@ TEST_F(MicomSim, OptionRequestWritesTheMicomBytesAndSetOptionTakesThemBack)
     for (const char *bad : {"SET_OPTION_00", "SET_OPTION_14", "SET_OPTION_1", "SET_OPTION_1x"})
         EXPECT_EQ(send(bad, T0 + 1), -1) << bad;
     for (int k = 0; k < 13; ++k)
-        vconf_set_int(option_key(k).c_str(), 999);
+        vconf_set_int(option_byte_key(k).c_str(), 999);
     EXPECT_EQ(send("REQ_STATUS_OPTION_DATA", T0 + 2), 1);
     for (int k = 0; k < 13; ++k)
-        EXPECT_EQ(get_int(option_key(k)), bytes[k]) << option_key(k);
+        EXPECT_EQ(get_int(option_byte_key(k)), bytes[k]) << option_byte_key(k);
 }
 
 TEST_F(MicomSim, ForceRunCommandsSetTheStatusAndRollbackOverwritesOnlyARun)

@@ -4,6 +4,8 @@
  * service agrees with it on the force-run commands and the option layout.
  */
 #include "micom_sim.h"
+#include "option_layout.h"
+#include "reference_tables.h"
 #include "tools_test_support.h"
 
 #include <algorithm>
@@ -12,30 +14,6 @@
 #include <set>
 
 namespace {
-
-/* The statements exactly as the application sends them (tabs included). */
-constexpr const char *LOADSTATUS_SQL =
-    "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR FROM loadstatus";
-constexpr const char *SELFDIAGNOSIS_SQL =
-    "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR, DESCRIPTION_EN_US, "
-    "DESCRIPTION_KR FROM selfdiagnosis";
-constexpr const char *FORCERUN_SQL = "SELECT \tMODE, FORCE_RUN_NUMBER, TEXT_EN_US, TEXT_KR FROM forcerun";
-constexpr const char *CONTROLOPTION_SQL =
-    "SELECT \tDEVELOPER_ONLY, SUPPORT, MAIN_NUMBER, SUB_NUMBER, ENGINEER_MODE, \tCOMM_MODE, "
-    "COMM_DATA, COMM_BIT_SHIFT, COMM_BIT_LENGTH, \tNAME_EN_US, NAME_KR, DESCRIPTION_EN_US, "
-    "DESCRIPTION_KR FROM controloption";
-
-/* The micom's fixed option layout: COMM_DATA, first bit, width per option. */
-struct field {
-    int data, shift, width;
-};
-constexpr std::array<field, 37> LAYOUT = {{
-    {1, 1, 4},  {2, 1, 4},  {3, 1, 1},  {3, 2, 4},  {1, 5, 3},  {2, 5, 3},  {3, 6, 2},  {4, 1, 2},
-    {4, 3, 2},  {5, 1, 2},  {4, 5, 3},  {5, 3, 2},  {5, 5, 2},  {6, 1, 2},  {6, 3, 2},  {6, 5, 2},
-    {8, 1, 2},  {5, 7, 1},  {6, 7, 1},  {7, 1, 1},  {7, 2, 3},  {8, 3, 2},  {9, 1, 2},  {7, 5, 3},
-    {9, 3, 2},  {10, 1, 2}, {8, 5, 3},  {9, 5, 3},  {10, 3, 2}, {11, 1, 2}, {11, 3, 2}, {10, 5, 3},
-    {11, 5, 3}, {12, 1, 4}, {13, 1, 4}, {12, 5, 3}, {13, 5, 3},
-}};
 
 /* Hangul syllables are U+AC00..U+D7A3: UTF-8 lead bytes 0xEA..0xED. */
 bool has_hangul(const std::string &s)
@@ -49,7 +27,7 @@ bool has_hangul(const std::string &s)
  * ID may contain one of them. */
 TEST(Refdb, LoadAndErrorTablesNameEveryEntryInBothLanguages)
 {
-    const auto loads = query(LOADSTATUS_SQL);
+    const auto loads = query(LOAD_STATUS_QUERY);
     ASSERT_GE(loads.size(), 18u);
     std::set<std::string> ids;
     for (const auto &r : loads) {
@@ -59,7 +37,7 @@ TEST(Refdb, LoadAndErrorTablesNameEveryEntryInBothLanguages)
         EXPECT_TRUE(has_hangul(r[4])) << r[1];
     }
     std::set<long> errors;
-    for (const auto &r : query(SELFDIAGNOSIS_SQL)) {
+    for (const auto &r : query(SELF_DIAGNOSIS_QUERY)) {
         EXPECT_EQ(r[1].find_first_of("<br>"), std::string::npos) << r[1];
         EXPECT_EQ(std::stol(r[1]), std::stol(r[0])) << "the micom reports the number as the code";
         if (r[2] == "0")
@@ -76,7 +54,7 @@ TEST(Refdb, SevenForceRunsWithACancelAndPreCoolAllAnsweredByTheService)
 {
     test_support::PlatformDir dir;
     micom_sim_start(micom_config{}, 0.0);
-    const auto rows = query(FORCERUN_SQL);
+    const auto rows = query(FORCE_RUN_QUERY);
     ASSERT_EQ(rows.size(), 7u);
     int cancels = 0, precools = 0;
     for (const auto &r : rows) {
@@ -99,16 +77,18 @@ TEST(Refdb, ControlOptionsFollowTheMicomLayout)
 {
     std::map<int, std::set<int>> choices;
     int previous = -1;
-    for (const auto &r : query(CONTROLOPTION_SQL)) {
+    for (const auto &r : query(CONTROL_OPTION_QUERY)) {
         const int n = std::stoi(r[2]);
         SCOPED_TRACE("option " + r[2] + " choice " + r[3]);
         ASSERT_GE(n, 0);
         ASSERT_LE(n, 36);
         EXPECT_GE(n, previous) << "rows out of MAIN_NUMBER order";
         previous = n;
-        EXPECT_EQ(std::stoi(r[6]), LAYOUT[n].data);
-        EXPECT_EQ(std::stoi(r[7]), LAYOUT[n].shift);
-        EXPECT_EQ(std::stoi(r[8]), LAYOUT[n].width);
+        const option_field *f = option_field_of(n);
+        ASSERT_NE(f, nullptr) << "option " << n;
+        EXPECT_EQ(std::stoi(r[6]), f->byte + 1);
+        EXPECT_EQ(std::stoi(r[7]), f->first_bit);
+        EXPECT_EQ(std::stoi(r[8]), f->width);
         EXPECT_TRUE(choices[n].insert(std::stoi(r[3])).second) << "duplicate choice";
         EXPECT_FALSE(r[9].empty() || r[9] == "<NULL>" || r[11] == "<NULL>");
         EXPECT_TRUE(has_hangul(r[10]));
@@ -116,16 +96,19 @@ TEST(Refdb, ControlOptionsFollowTheMicomLayout)
     EXPECT_EQ(previous, 36) << "the application counts options up to the last row";
     ASSERT_EQ(choices.size(), 37u);
     for (const auto &[n, subs] : choices) {
-        EXPECT_EQ(subs.size(), size_t(1) << LAYOUT[n].width) << "option " << n;
-        EXPECT_EQ(*subs.rbegin(), (1 << LAYOUT[n].width) - 1) << "option " << n;
+        const int width = option_field_of(n)->width;
+        EXPECT_EQ(subs.size(), size_t(1) << width) << "option " << n;
+        EXPECT_EQ(*subs.rbegin(), (1 << width) - 1) << "option " << n;
     }
 
     // The micom's option bytes at start give a named choice of every option.
     test_support::PlatformDir dir;
     micom_sim_start(micom_config{}, 0.0);
-    for (int n = 0; n < 37; ++n) {
-        const int byte = get_int(option_key(LAYOUT[n].data - 1)).value_or(-1);
-        const int value = (byte >> LAYOUT[n].shift) & ((1 << LAYOUT[n].width) - 1);
+    option_bytes bytes{};
+    for (int k = 0; k < OPTION_BYTES; ++k)
+        bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)).value_or(0));
+    for (int n = 0; n < OPTION_COUNT; ++n) {
+        const int value = option_value_get(bytes, n);
         const auto rows = query("SELECT DESCRIPTION_EN_US FROM controloption WHERE MAIN_NUMBER = " +
                                 std::to_string(n) + " AND SUB_NUMBER = " + std::to_string(value));
         ASSERT_EQ(rows.size(), 1u) << "option " << n << " value " << value;

@@ -35,13 +35,6 @@ inline std::optional<int> get_int(const std::string &key)
     return value;
 }
 
-inline std::string option_key(int byte)
-{
-    char key[40];
-    std::snprintf(key, sizeof key, "db/refrigerator/RefOption%02d", byte + 1);
-    return key;
-}
-
 /* The rows of the SQL text as strings (SQL NULL as "<NULL>"). */
 inline std::vector<std::vector<std::string>> query(const std::string &sql)
 {

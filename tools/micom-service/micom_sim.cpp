@@ -15,6 +15,7 @@
  * keys the application reads when its test view is built.
  */
 #include "micom_sim.h"
+#include "option_layout.h"
 
 #include <dlog.h>
 #include <vconf.h>
@@ -88,26 +89,13 @@ constexpr std::array<load_def, LOAD_COUNT> LOADS = {{
 constexpr int CONTROL_BOARD_WATTS = 6;
 using load_set = std::array<bool, LOAD_COUNT>;
 
-/* Bit field of each control option in the 13 option bytes (the micom's
- * fixed layout) and the value the micom starts with. Bit 0 of every byte
- * belongs to no option; byte 0 has it set (valid-data mark). */
-struct option_field {
-    int byte;
-    int shift;
-    int width;
-    int initial;
-};
-constexpr std::array<option_field, 37> OPTION_LAYOUT = {{
-    {0, 1, 4, 0},  {1, 1, 4, 4},  {2, 1, 1, 1},  {2, 2, 4, 8},  {0, 5, 3, 4},  {1, 5, 3, 0},
-    {2, 6, 2, 1},  {3, 1, 2, 3},  {3, 3, 2, 3},  {4, 1, 2, 1},  {3, 5, 3, 1},  {4, 3, 2, 2},
-    {4, 5, 2, 1},  {5, 1, 2, 1},  {5, 3, 2, 2},  {5, 5, 2, 1},  {7, 1, 2, 0},  {4, 7, 1, 0},
-    {5, 7, 1, 1},  {6, 1, 1, 0},  {6, 2, 3, 0},  {7, 3, 2, 0},  {8, 1, 2, 2},  {6, 5, 3, 3},
-    {8, 3, 2, 2},  {9, 1, 2, 2},  {7, 5, 3, 0},  {8, 5, 3, 2},  {9, 3, 2, 2},  {10, 1, 2, 2},
-    {10, 3, 2, 0}, {9, 5, 3, 0},  {10, 5, 3, 2}, {11, 1, 4, 5}, {12, 1, 4, 3}, {11, 5, 3, 0},
-    {12, 5, 3, 3},
+/* The value each control option starts with, by option number (the layout
+ * of the bytes is the application's, option_layout.h). Byte 0 has its bit 0
+ * set (valid-data mark). */
+constexpr std::array<int, OPTION_COUNT> INITIAL_OPTION_VALUES = {{
+    0, 4, 1, 8, 4, 0, 1, 3, 3, 1, 1, 2, 1, 1, 2, 1, 0, 0, 1,
+    0, 0, 0, 2, 3, 2, 2, 0, 2, 2, 2, 0, 0, 2, 5, 3, 0, 3,
 }};
-constexpr int OPTION_BYTES = 13;
-using option_bytes = std::array<std::uint8_t, OPTION_BYTES>;
 
 struct force_run_def {
     std::string_view command;
@@ -166,19 +154,12 @@ void put_str(const char *key, const std::string &value)
         dlog_print(DLOG_ERROR, TAG, "cannot write %s = \"%s\"", key, value.c_str());
 }
 
-std::string option_key(int byte)
-{
-    char key[40];
-    std::snprintf(key, sizeof key, "db/refrigerator/RefOption%02d", byte + 1);
-    return key;
-}
-
 option_bytes initial_option_bytes()
 {
     option_bytes bytes{};
     bytes[0] = 0x01;
-    for (const option_field &f : OPTION_LAYOUT)
-        bytes[f.byte] |= static_cast<std::uint8_t>((f.initial & ((1 << f.width) - 1)) << f.shift);
+    for (int n = 0; n < OPTION_COUNT; ++n)
+        option_value_set(bytes, n, INITIAL_OPTION_VALUES[static_cast<std::size_t>(n)]);
     return bytes;
 }
 
@@ -372,7 +353,7 @@ void answer_version()
 void answer_option_data()
 {
     for (int k = 0; k < OPTION_BYTES; ++k)
-        put_int(option_key(k).c_str(), sim.options[k]);
+        put_int(option_byte_key(k).c_str(), sim.options[k]);
 }
 
 /* "SET_OPTION_NN": the application has written key RefOptionNN; the micom
@@ -391,7 +372,7 @@ int take_option(std::string_view command)
         dlog_print(DLOG_WARN, TAG, "option byte %d does not exist; command ignored", number);
         return -1;
     }
-    const std::string key = option_key(number - 1);
+    const std::string key = option_byte_key(number - 1);
     int value = 0;
     if (vconf_get_int(key.c_str(), &value) != VCONF_OK) {
         dlog_print(DLOG_WARN, TAG, "cannot read %s; option byte %d kept", key.c_str(), number);
@@ -448,7 +429,7 @@ void write_start_keys()
         answer_version();
 
     for (int k = 0; k < OPTION_BYTES; ++k) {
-        const std::string key = option_key(k);
+        const std::string key = option_byte_key(k);
         int value = 0;
         if (!c.reset && key_exists(key.c_str()) && vconf_get_int(key.c_str(), &value) == VCONF_OK)
             sim.options[k] = static_cast<std::uint8_t>(value & 0xFF);

@@ -1,0 +1,41 @@
+/*
+ * What the screens read from the model's reference database and the rules
+ * they apply to it, without widgets or keys: the four SELECT statements
+ * (tab characters included, as the screens send them), the table sizes, the
+ * characters that separate load IDs in the micom's load status, and the
+ * force-run status of a command. The screens and the database checker link
+ * this one copy.
+ */
+#ifndef EM_REFERENCE_TABLES_H
+#define EM_REFERENCE_TABLES_H
+
+#include <string_view>
+
+inline constexpr const char LOAD_STATUS_QUERY[] =
+    "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR FROM loadstatus";
+inline constexpr const char SELF_DIAGNOSIS_QUERY[] =
+    "SELECT ERROR_NUMBER, ID, USE_ENGINEER_MODE,\tNAME_EN_US, NAME_KR, DESCRIPTION_EN_US, "
+    "DESCRIPTION_KR FROM selfdiagnosis";
+inline constexpr const char FORCE_RUN_QUERY[] =
+    "SELECT \tMODE, FORCE_RUN_NUMBER, TEXT_EN_US, TEXT_KR FROM forcerun";
+inline constexpr const char CONTROL_OPTION_QUERY[] =
+    "SELECT \tDEVELOPER_ONLY, SUPPORT, MAIN_NUMBER, SUB_NUMBER, ENGINEER_MODE, \tCOMM_MODE, "
+    "COMM_DATA, COMM_BIT_SHIFT, COMM_BIT_LENGTH, \tNAME_EN_US, NAME_KR, DESCRIPTION_EN_US, "
+    "DESCRIPTION_KR FROM controloption";
+
+/* Records of the load and error tables; entries of the force-run table. */
+inline constexpr int LOAD_TABLE_SIZE = 100;
+inline constexpr int ERROR_TABLE_SIZE = 100;
+inline constexpr int FORCE_RUN_ENTRIES = 7;
+
+/* The load-status value is cut into IDs at every run of these characters
+ * (so the "<br>" between two IDs separates them): an ID holding one of them
+ * can never be found. */
+inline constexpr std::string_view LOAD_ID_SEPARATORS = "<br>";
+
+/* Force-run status of a command by the first prefix that matches:
+ * SET_KEY_FORCE_TEST_RUN1..RUN4 give 1..4, RDEF 16, FDEF 17, FCVDEF 18,
+ * LONGDEF 32; anything else (a cancel command, NULL) gives 0. */
+int forcerun_status_of(const char *mode);
+
+#endif
