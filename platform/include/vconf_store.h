@@ -29,6 +29,19 @@ int vconf_store_type(const char *key);
  * malloc'ed string or NULL when the key is missing. Logs nothing. */
 char *vconf_store_get_text(const char *key);
 
+/* Marks a key read-only (readonly 1) or writable again (0), as the
+ * platform's access control would: while marked, every setter and
+ * vconf_unset of the key fails with VCONF_ERROR and the error line
+ * "FUNCTION: "KEY" is read-only: write refused", and the stored value (or its
+ * absence) stays as it is. Reading is not affected. The key need not exist.
+ * The mark is the file KEYFILE.ro beside the key's file. Returns VCONF_OK,
+ * or VCONF_ERROR (logged) for a refused name or an I/O failure. */
+int vconf_store_set_readonly(const char *key, int readonly);
+
+/* 1 when the key is marked read-only, 0 otherwise (refused names included).
+ * Logs nothing. */
+int vconf_store_is_readonly(const char *key);
+
 #ifdef __cplusplus
 }
 #endif

@@ -527,10 +527,32 @@ ReadResult read_value(const std::string &file, Value &value, std::string &why)
     return ReadResult::corrupt;
 }
 
+// The read-only mark of a key: an empty file beside the key file. It ends in
+// ".ro", never in ".key", so it is neither listed nor watched as a key.
+std::string readonly_mark(const KeyPath &path)
+{
+    return path.file() + ".ro";
+}
+
+bool is_readonly(const KeyPath &path)
+{
+    struct stat st;
+    return ::lstat(readonly_mark(path).c_str(), &st) == 0;
+}
+
+// Fails (logged) when the key is marked read-only: the stored value stays.
+bool writable(const char *fn, const char *key, const KeyPath &path)
+{
+    if (!is_readonly(path))
+        return true;
+    dlog_print(DLOG_ERROR, TAG, "%s: \"%s\" is read-only: write refused", fn, key);
+    return false;
+}
+
 int set_value(const char *fn, const char *key, int type, std::string_view text)
 {
     std::optional<KeyPath> path = checked_path(fn, key);
-    if (!path)
+    if (!path || !writable(fn, key, *path))
         return VCONF_ERROR;
     if (!mkdir_p(path->dir)) {
         dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, path->dir.c_str(),
@@ -878,7 +900,7 @@ extern "C" int vconf_unset(const char *in_key)
     const char *fn = __func__;
     return guarded(fn, VCONF_ERROR, [&] {
         std::optional<KeyPath> path = checked_path(fn, in_key);
-        if (!path)
+        if (!path || !writable(fn, in_key, *path))
             return VCONF_ERROR;
         if (::unlink(path->file().c_str()) != 0) {
             if (errno == ENOENT || errno == ENOTDIR)
@@ -1041,6 +1063,46 @@ extern "C" int vconf_store_list(const char *prefix, vconf_store_list_fn fn, void
         for (const std::string &key : keys)
             fn(key.c_str(), user_data);
         return static_cast<int>(keys.size());
+    });
+}
+
+extern "C" int vconf_store_set_readonly(const char *key, int readonly)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        std::optional<KeyPath> path = checked_path(fn, key);
+        if (!path)
+            return VCONF_ERROR;
+        const std::string mark = readonly_mark(*path);
+        if (!readonly) {
+            if (::unlink(mark.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
+                dlog_print(DLOG_ERROR, TAG, "%s: cannot remove %s: %s", fn, mark.c_str(),
+                           std::strerror(errno));
+                return VCONF_ERROR;
+            }
+            return VCONF_OK;
+        }
+        if (!mkdir_p(path->dir)) {
+            dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, path->dir.c_str(),
+                       std::strerror(errno));
+            return VCONF_ERROR;
+        }
+        int fd = ::open(mark.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) {
+            dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, mark.c_str(),
+                       std::strerror(errno));
+            return VCONF_ERROR;
+        }
+        ::close(fd);
+        return VCONF_OK;
+    });
+}
+
+extern "C" int vconf_store_is_readonly(const char *key)
+{
+    return guarded(__func__, 0, [&] {
+        std::optional<KeyPath> path = key_path(key);
+        return path && is_readonly(*path) ? 1 : 0;
     });
 }
 

@@ -47,6 +47,16 @@ TEST(Keys, CommandsPrintTheirResultAndExitStatus)
         {{"get", "a", "b"}, 2, "", "get takes one KEY"},
         {{"get", "db/../etc"}, 2, "", "refused key name: db/../etc"},
         {{"watch", "db/ok", "bad key"}, 2, "", "refused key name: bad key"},
+        {{"readonly", "db/b"}, 0, "off\n", ""},
+        {{"readonly", "db/b", "on"}, 0, "", ""},
+        {{"readonly", "db/b"}, 0, "on\n", ""},
+        {{"set", "db/b", "0"}, 1, "", "db/b is read-only: write refused"},
+        {{"unset", "db/b"}, 1, "", "db/b is read-only: write refused"},
+        {{"get", "db/b"}, 0, "1\n", ""},  // the refused writes left the value
+        {{"readonly", "db/b", "off"}, 0, "", ""},
+        {{"set", "db/b", "0"}, 0, "", ""},
+        {{"readonly", "db/b", "maybe"}, 2, "", "readonly takes on or off"},
+        {{"readonly", "db/../b", "on"}, 2, "", "refused key name"},
     };
     for (const Step &step : steps) {
         std::vector<std::string> argv = {PANEL_KEYS_PATH};

@@ -143,3 +143,39 @@ TEST(Store, ConcurrentWritersNeverShowAPartialValue)
                                std::filesystem::directory_iterator());
     EXPECT_EQ(files, 1);
 }
+
+TEST(Store, ReadOnlyKeysRefuseEveryWriteAndKeepTheirValue)
+{
+    PlatformDir dir;
+    const char *key = "db/wifi/wifi_direct_prefer_5g";
+    ASSERT_EQ(vconf_set_bool(key, 1), VCONF_OK);
+    EXPECT_EQ(vconf_store_is_readonly(key), 0);
+    ASSERT_EQ(vconf_store_set_readonly(key, 1), VCONF_OK);
+    EXPECT_EQ(vconf_store_is_readonly(key), 1);
+
+    dlog_capture_start();
+    EXPECT_EQ(vconf_set_bool(key, 0), VCONF_ERROR);
+    EXPECT_EQ(vconf_set_int(key, 0), VCONF_ERROR);  // not even with another type
+    EXPECT_EQ(vconf_unset(key), VCONF_ERROR);
+    EXPECT_TRUE(dlog_capture_contains(
+        "vconf_set_bool: \"db/wifi/wifi_direct_prefer_5g\" is read-only: write refused"));
+    dlog_capture_stop();
+    int value = -1;
+    ASSERT_EQ(vconf_get_bool(key, &value), VCONF_OK);  // reading is not affected
+    EXPECT_EQ(value, 1);
+
+    // A missing key can be marked too: it stays missing.
+    const char *missing = "memory/x/never";
+    ASSERT_EQ(vconf_store_set_readonly(missing, 1), VCONF_OK);
+    EXPECT_EQ(vconf_set_str(missing, "v"), VCONF_ERROR);
+    EXPECT_EQ(vconf_store_type(missing), VCONF_TYPE_NONE);
+
+    // The mark is no key of its own, and removing it makes the key writable.
+    int listed = vconf_store_list("", [](const char *, void *) {}, nullptr);
+    EXPECT_EQ(listed, 1);
+    ASSERT_EQ(vconf_store_set_readonly(key, 0), VCONF_OK);
+    ASSERT_EQ(vconf_store_set_readonly(key, 0), VCONF_OK);  // twice is fine
+    EXPECT_EQ(vconf_set_bool(key, 0), VCONF_OK);
+    EXPECT_EQ(vconf_store_set_readonly("db/../x", 1), VCONF_ERROR);
+    EXPECT_EQ(vconf_store_is_readonly("db/../x"), 0);
+}

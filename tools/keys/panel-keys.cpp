@@ -6,6 +6,8 @@
  *   panel-keys unset KEY
  *   panel-keys list [PREFIX]           one "KEY=VALUE" line per key, name order
  *   panel-keys watch KEY...            one "KEY=VALUE" line per change
+ *   panel-keys readonly KEY [on|off]   marks the key read-only or writable;
+ *                                      without on/off prints "on" or "off"
  *
  * Without --type, set keeps the type of an existing key and makes new keys
  * strings. Exit status: 0 on success, 1 when the store refuses or lacks what
@@ -44,12 +46,15 @@ constexpr const char *kUsageText =
     "       panel-keys unset KEY\n"
     "       panel-keys list [PREFIX]\n"
     "       panel-keys watch KEY...\n"
+    "       panel-keys readonly KEY [on|off]\n"
     "\n"
     "Keys are \"db/...\" (persistent) or \"memory/...\" (cleared at boot), in the\n"
     "platform directory named by PANEL_PLATFORM_DIR. set keeps an existing key's\n"
     "type unless --type is given; new keys are strings. bool values: 0, 1, true,\n"
     "false. list and watch print KEY=VALUE lines; watch prints \"KEY (unset)\"\n"
-    "when a key is removed and runs until interrupted.\n";
+    "when a key is removed and runs until interrupted. readonly marks a key so\n"
+    "that every write and unset of it is refused (off removes the mark); without\n"
+    "on or off it prints the key's mark.\n";
 
 using Args = std::vector<std::string_view>;
 
@@ -67,6 +72,13 @@ bool check_key(std::string_view key)
 int refused(std::string_view key)
 {
     return fail(kUsage, "refused key name: " + std::string(key));
+}
+
+/* Writes to a key marked read-only are refused before the store is asked,
+ * so that the one error line says why. */
+int read_only(const std::string &key)
+{
+    return fail(kFailed, key + " is read-only: write refused");
 }
 
 struct FreeDeleter {
@@ -138,6 +150,8 @@ int cmd_set(const Args &all)
     std::string value(args[1]);
     if (!check_key(key))
         return refused(key);
+    if (vconf_store_is_readonly(key.c_str()))
+        return read_only(key);
     int vtype = VCONF_TYPE_STRING;
     if (type.empty()) {
         int existing = vconf_store_type(key.c_str());
@@ -193,8 +207,28 @@ int cmd_unset(const Args &args)
         return refused(key);
     if (vconf_store_type(key.c_str()) == VCONF_TYPE_NONE)
         return fail(kFailed, "no such key: " + key);
+    if (vconf_store_is_readonly(key.c_str()))
+        return read_only(key);
     if (vconf_unset(key.c_str()) != VCONF_OK)
         return fail(kFailed, "cannot remove " + key);
+    return kOk;
+}
+
+int cmd_readonly(const Args &args)
+{
+    if (args.empty() || args.size() > 2)
+        return fail(kUsage, "readonly takes KEY and optionally on or off");
+    std::string key(args[0]);
+    if (!check_key(key))
+        return refused(key);
+    if (args.size() == 1) {
+        std::puts(vconf_store_is_readonly(key.c_str()) ? "on" : "off");
+        return kOk;
+    }
+    if (args[1] != "on" && args[1] != "off")
+        return fail(kUsage, "readonly takes on or off, not " + std::string(args[1]));
+    if (vconf_store_set_readonly(key.c_str(), args[1] == "on") != VCONF_OK)
+        return fail(kFailed, "cannot change the read-only mark of " + key);
     return kOk;
 }
 
@@ -303,5 +337,7 @@ int main(int argc, char **argv)
         return cmd_list(rest);
     if (command == "watch")
         return cmd_watch(rest);
+    if (command == "readonly")
+        return cmd_readonly(rest);
     return fail(kUsage, "unknown command: " + std::string(command) + " (see panel-keys --help)");
 }
