@@ -18,11 +18,13 @@
 #include <vconf_store.h>
 
 #include <Efreet.h>
+#include <Ecore_Evas.h>
 #include <Elementary.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -75,6 +77,34 @@ void request_changed_cb(keynode_t *node, void *)
         app_control_set_uri(raw, uri.c_str());
     dlog_print(DLOG_INFO, TAG, "launch request: operation %s, uri %s", op.c_str(), uri.c_str());
     g_callbacks.app_control(raw, g_user_data);
+}
+
+/* PANEL_EXIT_AT_FIRST_FRAME=1 (start-up measurements): at the first frame
+ * that any canvas of the process renders, "first-frame NANOSECONDS"
+ * (CLOCK_MONOTONIC) goes to standard output and the main loop ends. */
+void first_frame_cb(void *, Evas *, void *)
+{
+    static bool seen = false;
+    if (seen)
+        return;
+    seen = true;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    printf("\nfirst-frame %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    fflush(stdout);
+    elm_exit();
+}
+
+void exit_at_first_frame()
+{
+    const char *env = getenv("PANEL_EXIT_AT_FIRST_FRAME");
+    if (!env || strcmp(env, "1") != 0)
+        return;
+    Eina_List *all = ecore_evas_ecore_evas_list_get();
+    void *ee;
+    EINA_LIST_FREE(all, ee)
+        evas_event_callback_add(ecore_evas_get(static_cast<Ecore_Evas *>(ee)),
+                                EVAS_CALLBACK_RENDER_POST, first_frame_cb, nullptr);
 }
 
 void remove_pid_file()
@@ -206,6 +236,7 @@ int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, vo
             g_callbacks.app_control(raw, user_data);
         if (g_callbacks.resume)
             g_callbacks.resume(user_data);
+        exit_at_first_frame();
         elm_run();
         if (g_callbacks.pause)
             g_callbacks.pause(user_data);
