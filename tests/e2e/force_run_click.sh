@@ -24,26 +24,13 @@ cancel_settled() {
 }
 
 start_display
-"$bin/micom-service" --rollback >"$work/micom.log" 2>&1 &
-pids+=($!)
-model=""
-for _ in $(seq 50); do
-  model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
-  sleep 0.1
-done
-[[ -n "$model" ]] || fail "the micom service wrote no model name"
-install_db "$model"
+start_micom_service --rollback
 [[ $("$bin/panel-keys" get $STATUS) == 0 ]] || fail "the service did not start with status 0"
 
 "$bin/panel-keys" watch $TX $STATUS >"$work/watch.log" 2>&1 &
 pids+=($!)
 
-"$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
-app=$!
-pids+=($app)
-wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
-xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
-sleep 1.5
+start_test_view
 
 # The force-run button: 210 x 60 at (230, 1455).
 xdotool mousemove 335 1485 click 1

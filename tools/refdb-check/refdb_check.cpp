@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -238,6 +239,16 @@ public:
                                 quoted(markup).c_str()));
     }
 
+    /* Texts the screens show, one per panel language: each must be there
+     * (an error with the consequence) and is checked as shown above. */
+    void shown_in_both(std::initializer_list<const char *> columns, std::size_t max, const char *consequence)
+    {
+        for (const char *name : columns) {
+            present(t_.col(name), consequence);
+            shown(t_.col(name), max);
+        }
+    }
+
     /* A text the screens compare or send: cut to max bytes, it is no
      * longer itself (error). */
     void kept_whole(int col, std::size_t max, const char *consequence)
@@ -353,8 +364,7 @@ std::vector<bool> rows_in_use(checker &c, const table_data &t, int size, const c
 
 void check_loadstatus(checker &c, const table_data &t)
 {
-    const int number = t.col("ERROR_NUMBER"), id = t.col("ID"), en = t.col("NAME_EN_US"),
-              kr = t.col("NAME_KR");
+    const int number = t.col("ERROR_NUMBER"), id = t.col("ID");
     std::vector<bool> used =
         rows_in_use(c, t, LOAD_TABLE_SIZE,
                     printf_string("beyond the %d loads the screen holds: never named", LOAD_TABLE_SIZE).c_str());
@@ -382,10 +392,7 @@ void check_loadstatus(checker &c, const table_data &t)
                 x.error(printf_string("ID %s repeats row %zu: only the first is named", quoted(value).c_str(),
                                       first->second));
         }
-        for (int name : {en, kr}) {
-            x.present(name, "the load shows as an empty line");
-            x.shown(name, LOAD_TEXT_MAX);
-        }
+        x.shown_in_both({"NAME_EN_US", "NAME_KR"}, LOAD_TEXT_MAX, "the load shows as an empty line");
     }
 }
 
@@ -408,14 +415,9 @@ void check_selfdiagnosis(checker &c, const table_data &t)
             x.error(printf_string("error number %d repeats row %zu: listed twice", n, first->second));
         if (x.text(id).size() > ERROR_ID_MAX)
             x.warning(printf_string("ID is %zu bytes: the screen keeps %zu", x.text(id).size(), ERROR_ID_MAX));
-        for (const char *name : {"NAME_EN_US", "NAME_KR"}) {
-            x.present(t.col(name), "the error is not listed in that language");
-            x.shown(t.col(name), ERROR_NAME_MAX);
-        }
-        for (const char *description : {"DESCRIPTION_EN_US", "DESCRIPTION_KR"}) {
-            x.present(t.col(description), "touching the error shows nothing in that language");
-            x.shown(t.col(description), ERROR_CONTENT_MAX);
-        }
+        x.shown_in_both({"NAME_EN_US", "NAME_KR"}, ERROR_NAME_MAX, "the error is not listed in that language");
+        x.shown_in_both({"DESCRIPTION_EN_US", "DESCRIPTION_KR"}, ERROR_CONTENT_MAX,
+                        "touching the error shows nothing in that language");
     }
 }
 
@@ -438,10 +440,7 @@ void check_forcerun(checker &c, const table_data &t)
         }
         bool has_mode = x.present(mode, "its entry sends the empty text to the micom");
         x.kept_whole(mode, FORCE_RUN_TEXT_MAX, "so the micom gets another command");
-        for (int label : {en, kr}) {
-            x.present(label, "the entry is never listed in that language");
-            x.shown(label, FORCE_RUN_TEXT_MAX);
-        }
+        x.shown_in_both({"TEXT_EN_US", "TEXT_KR"}, FORCE_RUN_TEXT_MAX, "the entry is never listed in that language");
         if (has_mode) {
             /* The screen derives the status from the MODE it keeps. */
             std::string command = x.text(mode).substr(0, FORCE_RUN_TEXT_MAX);
@@ -481,14 +480,9 @@ void check_controloption(checker &c, const table_data &t)
             x.int32(t.col(name));
         int n = x.int32(main_col), s = x.int32(sub_col), length = x.int32(length_col),
             data = x.int32(data_col), shift = x.int32(shift_col);
-        for (const char *name : {"NAME_EN_US", "NAME_KR"}) {
-            x.present(t.col(name), "the option has no name in that language");
-            x.shown(t.col(name), CONTROL_OPTION_TEXT_MAX);
-        }
-        for (const char *description : {"DESCRIPTION_EN_US", "DESCRIPTION_KR"}) {
-            x.present(t.col(description), "the choice shows no text in that language");
-            x.shown(t.col(description), CONTROL_OPTION_TEXT_MAX);
-        }
+        x.shown_in_both({"NAME_EN_US", "NAME_KR"}, CONTROL_OPTION_TEXT_MAX, "the option has no name in that language");
+        x.shown_in_both({"DESCRIPTION_EN_US", "DESCRIPTION_KR"}, CONTROL_OPTION_TEXT_MAX,
+                        "the choice shows no text in that language");
 
         const option_field *field = option_field_of(n);
         if (!field) {
