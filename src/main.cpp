@@ -25,6 +25,7 @@
 #include "common.h"
 #include "fridge-function-test/entry_monitor.h"
 #include "fridge-function-test/errorinfo.h"
+#include "fridge-function-test/forcerun.h"
 #include "fridge-function-test/list_panel.h"
 #include "fridge-function-test/loadstatus.h"
 #include "fridge-function-test/systeminfo.h"
@@ -177,6 +178,7 @@ void _terminate(void *user_data)
     delete_modeloption();
     softap_destroy(data->static_ip.softap);
     data->static_ip.softap = nullptr;
+    delete_forcerun();
 }
 
 void _pause(void *)
@@ -234,6 +236,7 @@ void test_fridge_function_cb2(void *data, Evas_Object *, void *event_info)
     init_loadstatus();
     init_selfdiagnosis();
     init_errorhistory();
+    init_forcerun();
     init_list();
     unblock_view();
 }

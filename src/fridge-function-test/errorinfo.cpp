@@ -47,10 +47,6 @@
 
 namespace {
 
-/* Record fields: id and name 100 bytes, content 500 bytes. */
-constexpr std::size_t ERROR_ID_MAX = 99;
-constexpr std::size_t ERROR_NAME_MAX = 99;
-constexpr std::size_t ERROR_CONTENT_MAX = 499;
 /* Error list and history are kept to 799 characters. */
 constexpr std::size_t ERROR_TEXT_MAX = 799;
 /* List labels: at most 99 characters. */

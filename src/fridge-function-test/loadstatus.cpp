@@ -36,8 +36,6 @@
 
 namespace {
 
-/* Text fields of a record hold 100 bytes: at most 99 characters. */
-constexpr std::size_t LOAD_TEXT_MAX = 99;
 /* The reported value is kept to 499 characters. */
 constexpr std::size_t LOAD_VALUE_MAX = 499;
 constexpr int LOAD_STATUS_TICKS = 30;

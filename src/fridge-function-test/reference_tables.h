@@ -9,6 +9,7 @@
 #ifndef EM_REFERENCE_TABLES_H
 #define EM_REFERENCE_TABLES_H
 
+#include <cstddef>
 #include <string_view>
 
 inline constexpr const char LOAD_STATUS_QUERY[] =
@@ -27,6 +28,18 @@ inline constexpr const char CONTROL_OPTION_QUERY[] =
 inline constexpr int LOAD_TABLE_SIZE = 100;
 inline constexpr int ERROR_TABLE_SIZE = 100;
 inline constexpr int FORCE_RUN_ENTRIES = 7;
+
+/* The most bytes of a column that a screen keeps (its field holds one more
+ * for the terminator); longer texts are cut at a whole UTF-8 character.
+ * Load records: ID and both names. Error records: ID and name, and the
+ * description. Force-run entries: MODE and the label. Option records: the
+ * name and each choice's description. */
+inline constexpr std::size_t LOAD_TEXT_MAX = 99;
+inline constexpr std::size_t ERROR_ID_MAX = 99;
+inline constexpr std::size_t ERROR_NAME_MAX = 99;
+inline constexpr std::size_t ERROR_CONTENT_MAX = 499;
+inline constexpr std::size_t FORCE_RUN_TEXT_MAX = 39;
+inline constexpr std::size_t CONTROL_OPTION_TEXT_MAX = 49;
 
 /* The load-status value is cut into IDs at every run of these characters
  * (so the "<br>" between two IDs separates them): an ID holding one of them

@@ -49,3 +49,30 @@ wait_for() {
   done
   return 1
 }
+
+# start_micom_service [OPTION...]: the built micom service in the background
+# (output in $work/micom.log); waits for its model name ($model) and
+# installs the sample database for that model.
+start_micom_service() {
+  "$bin/micom-service" "$@" >"$work/micom.log" 2>&1 &
+  pids+=($!)
+  model=""
+  for _ in $(seq 50); do
+    model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
+    sleep 0.1
+  done
+  [[ -n "$model" ]] || fail "the micom service wrote no model name"
+  install_db "$model"
+}
+
+# start_test_view: the built application launched directly on the test view
+# (output in $work/app.log, process id in $app); returns when its window
+# shows the built view.
+start_test_view() {
+  "$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
+  app=$!
+  pids+=($app)
+  wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
+  xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
+  sleep 1.5
+}
