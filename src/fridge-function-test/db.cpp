@@ -165,8 +165,13 @@ const char *db_table_read::open(const char *table, const char *sql)
     if (!path || PRIVATE_APP_ERROR_OK != db_open(path->c_str()))
         return "PRIVATE_APP_ERROR_OK != db_open(dbFileName)";
     st_ = db_prepare(sql);
-    if (NULL == st_)
+    if (NULL == st_) {
+        /* A connection kept after a failure would be reused by every later
+         * read, whatever the model or the file became: every read leaves
+         * the connection closed. */
+        db_close();
         return "NULL == st";
+    }
     return nullptr;
 }
 

@@ -128,3 +128,35 @@ TEST_F(LoadStatusTest, StopsBanAndTableLimits)
     _timer1_loadstatus_cb(nullptr);
     EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===<br>Load 1<br>Load 100");
 }
+
+TEST_F(LoadStatusTest, ADatabaseThatFailedIsReadAfreshOnceFixedOrReplaced)
+{
+    /* A file that is no database, then the fixed database put in its place
+     * while the application runs. */
+    std::string path = make_db("RF1", "");
+    FILE *junk = fopen(path.c_str(), "w");
+    ASSERT_NE(junk, nullptr);
+    fputs(std::string(4096, 'x').c_str(), junk);
+    fclose(junk);
+    set_str(LOAD, "L1<br>L2");
+    auto shown_names = [this] {
+        open_test_view();
+        press();
+        _timer1_loadstatus_cb(nullptr);
+        std::string text = log_text();
+        press();
+        press_back();
+        return text;
+    };
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===");
+    EXPECT_TRUE(logged("(NULL == st) -> _loadStatus_db_read() return"));
+    make_db("RF1", LOAD_TABLE);
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
+
+    /* A model whose database has no tables (the table stays as it was),
+     * then another model. */
+    make_db("RF2", "");
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
+    make_db("RF3", CREATE + "INSERT INTO loadstatus VALUES(1, 'L1', 1, 'Third compressor', '');");
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Third compressor");
+}
