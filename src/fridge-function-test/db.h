@@ -30,8 +30,9 @@ void db_close(void);
 
 /* "PROFILE/MODEL/db/engineer_mode.db" with the profile directory from
  * ENGINEER_MODE_PROFILE_DIR (else the build-time one), or nullopt (logged)
- * when it does not fit the 100-byte path buffer: a cut path would name
- * another file. */
+ * when the model name is not a plain directory name (1 to 64 bytes of
+ * A-Z a-z 0-9 _ - . not beginning with '.') or the path does not fit the
+ * 100-byte path buffer: a cut path would name another file. */
 std::optional<std::string> db_compose_path(const char *model_name);
 
 /* Column text cut to at most max_chars bytes; "" for SQL NULL. */

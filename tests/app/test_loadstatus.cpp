@@ -3,6 +3,7 @@
  * turned into names at each tick, the thirty-tick run and its ways to end.
  */
 #include <string>
+#include <vector>
 
 #include "fixture.h"
 #include "loadstatus.h"
@@ -159,4 +160,31 @@ TEST_F(LoadStatusTest, ADatabaseThatFailedIsReadAfreshOnceFixedOrReplaced)
     EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
     make_db("RF3", CREATE + "INSERT INTO loadstatus VALUES(1, 'L1', 1, 'Third compressor', '');");
     EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Third compressor");
+}
+
+TEST_F(LoadStatusTest, AModelNameThatLeavesTheProfileIsRefused)
+{
+    open_test_view();
+    /* A valid database planted where each name leads; none is read. */
+    for (const std::string &name : std::vector<std::string>{"../outside", "..", "a/b", "/abs",
+                                                            ".hidden", "RF 1", "RF\n1", "RF<1>",
+                                                            "", std::string(65, 'm')}) {
+        make_db(name, LOAD_TABLE);
+        clear_log();
+        _loadStatus_db_read();
+        EXPECT_TRUE(logged("E/-: db.cpp: db_compose_path(") && logged("> model name refused: "))
+            << "'" << name << "'";
+        EXPECT_TRUE(logged("(PRIVATE_APP_ERROR_OK != db_open(dbFileName)) -> _loadStatus_db_read()"));
+        EXPECT_FALSE(logged("db open : ")) << "'" << name << "'";
+    }
+    EXPECT_TRUE(logged("model name refused: \"mmmmmmmmmm"));
+    set_str(LOAD, "L1<br>L2");
+    press();
+    _timer1_loadstatus_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===");
+
+    make_db("RF-DEMO_01.v2", LOAD_TABLE);  // every character of the set
+    _loadStatus_db_read();
+    _timer1_loadstatus_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
 }
