@@ -170,12 +170,13 @@ void _update_error_clear_list_main(void)
 void _show_error_history(void)
 {
     /* A history beginning with "E" (its end mark) is empty; an unreadable
-     * one is shown the same way. */
+     * one is shown the same way. Any other is shown as the text itself,
+     * escaped after the cut. */
     std::string text = screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, ERROR_TEXT_MAX, "E");
     if (!text.empty() && text[0] == 'E')
         append_entry_data("No Error History", 1);
     else
-        append_entry_data(text.c_str(), 1);
+        append_entry_data(markup_escape(text).c_str(), 1);
 
     _update_error_clear_list_main();
 }
@@ -319,10 +320,11 @@ try {
         return screen_timer_end(selfdiagnosis_timer);
 
     /* "E" and "C" are one character each: cutting before the replacement
-     * cuts the same text. */
+     * cuts the same text. The micom's text is shown as it stands, never as
+     * markup: escaped after the cut, so the cut cannot split an entity. */
     std::string shown =
         replace_e_with_c(screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_LIST, ERROR_TEXT_MAX, ""));
-    append_entry_data(shown.c_str(), 1);
+    append_entry_data(markup_escape(shown).c_str(), 1);
     if (shown == "41")
         append_entry_data_no_br(" C");
 

@@ -3,6 +3,7 @@
  * database, the main list by region and language, item descriptions, the
  * minute-long runs and their ways to end, the history and its clear command.
  */
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,4 +162,37 @@ TEST_F(ErrorInfoTest, ErrorHistoryShowsClearsAndRunsAMinute)
     start_mode(1);  // stopped by another screen: log box emptied
     EXPECT_EQ(is_working_errorHistory(), 0);
     EXPECT_EQ(log_text(), "<br>");
+}
+
+TEST_F(ErrorInfoTest, MicomTextIsShownAsItStandsNeverAsMarkup)
+{
+    open_test_view();
+    /* What a person reads in the log box. */
+    auto plain = [] {
+        std::unique_ptr<char, decltype(&free)> text(elm_entry_markup_to_utf8(log_text().c_str()),
+                                                     &free);
+        return std::string(text ? text.get() : "");
+    };
+    press_selfdiagnosis();
+    const std::string fake = "22 <font_size=60><color=#ff0000>FAKE 99</color></font_size>"
+                             " <item href=file:///etc/hostname size=100x100></item> 35 E";
+    set_str(ERRORS, fake.c_str());
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>22 &lt;font_size=60&gt;&lt;color=#ff0000&gt;FAKC 99&lt;/color&gt;"
+                          "&lt;/font_size&gt; &lt;item href=file:///etc/hostname "
+                          "size=100x100&gt;&lt;/item&gt; 35 C");
+    set_str(ERRORS, "22 <color=#f00 35 & \"q\" 'r' E");  // a broken tag hides nothing
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(plain(), "\n22 <color=#f00 35 & \"q\" 'r' C");
+    /* The 799-byte cut comes first and cannot make a tag of its own. */
+    set_str(ERRORS, (std::string(795, '1') + "<font_size=60>22 E").c_str());
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>" + std::string(795, '1') + "&lt;fon");
+
+    set_str(HISTORY, "22 <b>35</b> <color=#f00 E");
+    press_history();
+    EXPECT_EQ(log_text(), "<br>22 &lt;b&gt;35&lt;/b&gt; &lt;color=#f00 E");
+    set_str(HISTORY, (std::string(796, '2') + "<br>22 E").c_str());
+    _timer1_errorHistory_cb(nullptr);
+    EXPECT_EQ(plain(), "\n" + std::string(796, '2') + "<br");
 }
