@@ -196,3 +196,38 @@ TEST_F(ErrorInfoTest, MicomTextIsShownAsItStandsNeverAsMarkup)
     _timer1_errorHistory_cb(nullptr);
     EXPECT_EQ(plain(), "\n" + std::string(796, '2') + "<br");
 }
+
+TEST_F(ErrorInfoTest, OutOfRangeNumbersAndKoreanTextsCutAtTheirFields)
+{
+    auto korean = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; i++)
+            text += "가";  // three bytes each
+        return text;
+    };
+    make_db("RF1", std::string(ERROR_TABLE, 0, std::string(ERROR_TABLE).find("INSERT")) +
+                       "INSERT INTO selfdiagnosis VALUES(1099511627811, 'E35', 1, 'x', 'a" +
+                       korean(40) + "', 'x', '" + korean(200) + "'),"
+                       " (50, 'E50', 4294967296, 'Dropped', '버림', 'x', 'x'),"
+                       " (1, 'E1', 1, 'Sensor', '센서', 'x', 'x');");
+    set_str("db/menu_widget/language", "ko_KR.UTF-8");
+    open_test_view();
+    EXPECT_TRUE(logged("W/-: db.cpp: int32(") &&
+                logged("table selfdiagnosis row 1 column 0: 1099511627811 does not fit 32 bits, 35 used"));
+    EXPECT_TRUE(logged("table selfdiagnosis row 2 column 2: 4294967296 does not fit 32 bits, 0 used"));
+    EXPECT_TRUE(logged("This error does not use in engineer mode: error num = 50"));
+
+    set_str("db/setting/region_code", "US");
+    press_selfdiagnosis();
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"1: 센서"}));  // 35 is listed in Korea only
+    press_selfdiagnosis();
+    set_str("db/setting/region_code", "KR");
+    press_selfdiagnosis();
+    /* The name is cut to 97 of its field's 99 bytes (the 98th byte starts a
+     * character that does not fit), the label "%d: %s" to 98 of 99. */
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"35: a" + korean(31), "1: 센서"}));
+    EXPECT_TRUE(logged("> Add : a" + korean(32)));
+    EXPECT_FALSE(logged("> Add : a" + korean(33)));
+    tap("35: a" + korean(31));
+    EXPECT_EQ(part("content.text"), korean(166));  // 498 of 499 bytes
+}
