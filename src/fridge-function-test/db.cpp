@@ -245,6 +245,18 @@ int db_table_read::int32(int column) const
     return low;
 }
 
+std::string db_table_read::text(int column, std::size_t max_chars)
+{
+    const char *value = db_get_str(st_, column);
+    if (value && !cut_logged_ && strnlen(value, max_chars + 1) > max_chars) {
+        cut_logged_ = true;
+        EM_LOG_PRINT(DLOG_DEBUG, NULL,
+                     "table %s row %d column %d: text of %zu bytes cut to %zu (said once per read)",
+                     table_, row_number_, column, strlen(value), max_chars);
+    }
+    return cut_text(value, max_chars);
+}
+
 db_table_read::~db_table_read()
 {
     if (st_) {

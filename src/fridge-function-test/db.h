@@ -64,11 +64,16 @@ public:
      * as the screens store it. A value that does not fit 32 bits is logged
      * as a warning naming the table, the row (1-based) and the value. */
     int int32(int column) const;
+    /* The current row's text column cut to its field's max_chars bytes, as
+     * db_get_text. The first cut of a read is logged (debug) with the table,
+     * row, column and length; later cuts of the same read are not. */
+    std::string text(int column, std::size_t max_chars);
 
 private:
     db_handle_s *st_ = nullptr;
     const char *table_ = "";
     int row_number_ = 0;
+    bool cut_logged_ = false;
 };
 
 #endif

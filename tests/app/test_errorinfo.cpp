@@ -231,3 +231,22 @@ TEST_F(ErrorInfoTest, OutOfRangeNumbersAndKoreanTextsCutAtTheirFields)
     tap("35: a" + korean(31));
     EXPECT_EQ(part("content.text"), korean(166));  // 498 of 499 bytes
 }
+
+TEST_F(ErrorInfoTest, CutsOfTheMicomsTextsAreSaidOncePerRun)
+{
+    set_str(HISTORY, (std::string(900, '2') + " E").c_str());
+    open_test_view();  // the history shown by the build: one line
+    set_str(ERRORS, (std::string(850, '1') + " E").c_str());
+    press_selfdiagnosis();
+    for (int tick = 0; tick < 3; tick++)
+        _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_count("> memory/refrigerator/ErrorList: value of 852 bytes cut to 799"), 1);
+
+    press_history();  // a new run: one line, whatever its ticks read
+    for (int tick = 0; tick < 3; tick++)
+        _timer1_errorHistory_cb(nullptr);
+    EXPECT_EQ(log_count("> db/refrigerator/ErrorHistory: value of 902 bytes cut to 799"), 2);
+    press_selfdiagnosis();
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_count("ErrorList: value of 852 bytes cut to 799 (said once per run)"), 2);
+}

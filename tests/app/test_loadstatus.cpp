@@ -188,3 +188,25 @@ TEST_F(LoadStatusTest, AModelNameThatLeavesTheProfileIsRefused)
     _timer1_loadstatus_cb(nullptr);
     EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
 }
+
+TEST_F(LoadStatusTest, CutsAreSaidOncePerRun)
+{
+    make_db("RF1", LOAD_TABLE + "INSERT INTO loadstatus VALUES(11, 'L11', 1, '" +
+                       std::string(120, 'm') + "', '');");  // a second overlong name
+    open_test_view();
+    EXPECT_EQ(log_count("(said once per read)"), 1);
+    EXPECT_TRUE(logged("D/-: db.cpp: text(") &&
+                logged("> table loadstatus row 9 column 3: text of 150 bytes cut to 99"));
+
+    set_str(LOAD, (std::string(600, 'x') + "<br>L1").c_str());
+    press();
+    for (int tick = 0; tick < 3; tick++)
+        _timer1_loadstatus_cb(nullptr);
+    press();  // stopped; the next start is a new run
+    press();
+    _timer1_loadstatus_cb(nullptr);
+    EXPECT_EQ(log_count("> memory/refrigerator/LoadStatus: value of 606 bytes cut to 499 (said "
+                        "once per run)"),
+              2);
+    EXPECT_TRUE(logged("D/" EM_PACKAGE_ID ": screen_util.cpp: screen_key_text("));
+}
