@@ -1,7 +1,9 @@
 /*
  * Self diagnosis and error history screens: the error table from a test
  * database, the main list by region and language, item descriptions, the
- * minute-long runs and their ways to end, the history and its clear command.
+ * minute-long runs and their ways to end, the history and its clear command;
+ * the micom's texts shown as text, out-of-range numbers, Korean texts cut at
+ * their fields, cuts said once per run.
  */
 #include <memory>
 #include <string>

@@ -1,6 +1,8 @@
 /*
  * Load status screen: the load table from a test database, the reported IDs
- * turned into names at each tick, the thirty-tick run and its ways to end.
+ * turned into names at each tick, the thirty-tick run and its ways to end; a
+ * database read afresh after a failure, model names that would leave the
+ * profile, cuts said once per run.
  */
 #include <string>
 #include <vector>

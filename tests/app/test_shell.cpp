@@ -1,6 +1,7 @@
 /*
  * The application shell: launch requests, navigation by the back key, the
- * test view's containers, the blocking overlay and mode switching.
+ * test view's containers (and that leaving removes them), the blocking
+ * overlay and mode switching.
  */
 #include "fixture.h"
 
