@@ -218,9 +218,8 @@ const char *db_table_read::open(const char *table, const char *sql)
         return "PRIVATE_APP_ERROR_OK != db_open(dbFileName)";
     st_ = db_prepare(sql);
     if (NULL == st_) {
-        /* A connection kept after a failure would be reused by every later
-         * read, whatever the model or the file became: every read leaves
-         * the connection closed. */
+        /* A connection kept after a failed statement would be reused for
+         * every later read, whatever model or file they name. */
         db_close();
         return "NULL == st";
     }

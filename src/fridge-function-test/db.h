@@ -50,12 +50,11 @@ public:
     db_table_read(const db_table_read &) = delete;
     db_table_read &operator=(const db_table_read &) = delete;
 
-    /* table names the table in log lines. nullptr when the statement is
-     * ready. Otherwise the condition that failed, for the screen's
-     * "(%s) -> %s() return" line: "NULL == modelNmae" (no model name),
-     * "PRIVATE_APP_ERROR_OK != db_open(dbFileName)" (model name refused, path
-     * too long or not opened) or "NULL == st" (not prepared; the connection
-     * is closed, so the next read opens the file afresh). */
+    /* table names the table in log lines. nullptr when the statement is ready. Otherwise the condition that failed,
+     * for the screen's "(%s) -> %s() return" line: "NULL == modelNmae" (no
+     * model name), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)" (path too long
+     * or not opened) or "NULL == st" (not prepared; the connection is closed,
+     * so the next read opens its own file). */
     const char *open(const char *table, const char *sql);
     /* True while a row is available; false at the end or on an error. */
     bool next();
