@@ -6,15 +6,23 @@
  * back on the main menu, or on a directly launched test view, ends the
  * application).
  *
- * State: none of its own; everything lives in the application record.
+ * State: the main-menu layout (the naviframe goes back into it when the test
+ * view is left) and the test views' conformants. Each opening of the test
+ * view makes a conformant holding its base layout, the overlay and the
+ * buttons; once the popped item of a view that was left is gone (its pop
+ * transition over), a job puts the naviframe back into the main layout and
+ * deletes that conformant with everything in it. The rest lives in the
+ * application record.
  */
 #include "app_base_view.h"
 
 #include <efl_extension.h>
 #include <libintl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common.h"
 #include "fridge-function-test/entry_monitor.h"
@@ -31,6 +39,73 @@ constexpr std::size_t GUIDE_BUFFER_SIZE = 250;
 constexpr int BLOCK_WIDTH = 1080;
 constexpr int BLOCK_HEIGHT = 1360;
 
+/* The main layout made by load_base_view; forgotten when deleted. */
+Evas_Object *main_layout = nullptr;
+
+/* A test view's conformant; left once its naviframe item is deleted. */
+struct test_view {
+    Evas_Object *conform;
+    bool left;
+};
+/* Every test view's conformant still alive, in the order of opening. */
+std::vector<test_view> test_views;
+Ecore_Job *close_job = nullptr;
+
+void main_layout_del_cb(void *, Evas *, Evas_Object *obj, void *)
+{
+    if (main_layout == obj)
+        main_layout = nullptr;
+}
+
+void test_view_del_cb(void *, Evas *, Evas_Object *obj, void *)
+{
+    std::erase_if(test_views, [obj](const test_view &view) { return view.conform == obj; });
+}
+
+/* Deletes a test view that was left. The naviframe still lives in its base
+ * layout (unless a newer view took it): it goes back into the main layout,
+ * and the base layout of the record with it, before the conformant goes. */
+void close_test_view(Evas_Object *conform)
+{
+    Evas_Object *view_layout = elm_object_content_get(conform);
+    Evas_Object *nf = appdata_get_nf();
+    if (main_layout && view_layout) {
+        if (nf && elm_object_part_content_get(view_layout, "elm.swallow.content") == nf) {
+            elm_object_part_content_set(main_layout, "elm.swallow.content", nf);
+            /* The background made with the first test view lies above the
+             * main layout. */
+            evas_object_raise(main_layout);
+        }
+        if (appdata_get_layout() == view_layout)
+            appdata_set_layout(main_layout);
+    }
+    evas_object_del(conform);
+}
+
+void close_left_views_job(void *)
+{
+    close_job = nullptr;
+    std::vector<Evas_Object *> left;
+    for (const test_view &view : test_views)
+        if (view.left)
+            left.push_back(view.conform);
+    for (Evas_Object *conform : left)
+        close_test_view(conform);
+}
+
+/* Delete callback of a test view's naviframe item (its data is the view's
+ * conformant): the pop is over, the view can go, after the naviframe has
+ * finished with the item. */
+void test_view_item_del_cb(void *data, Evas_Object *, void *)
+{
+    auto *conform = static_cast<Evas_Object *>(data);
+    for (test_view &view : test_views)
+        if (view.conform == conform)
+            view.left = true;
+    if (!close_job)
+        close_job = ecore_job_add(close_left_views_job, nullptr);
+}
+
 void _create_bg(Evas_Object *win)
 {
     LOGD("START");
@@ -42,12 +117,14 @@ void _create_bg(Evas_Object *win)
     LOGD("END");
 }
 
-void _create_navigation_layout(Evas_Object *nf, Evas_Object *content)
+void _create_navigation_layout(Evas_Object *nf, Evas_Object *content, Evas_Object *conform)
 {
     LOGD("START");
     Elm_Object_Item *item = elm_naviframe_item_push(nf, nullptr, nullptr, nullptr, content, nullptr);
     elm_naviframe_item_title_enabled_set(item, EINA_FALSE, EINA_FALSE);
     elm_naviframe_item_pop_cb_set(item, _navi_item_pop_cb, (void *)0);
+    elm_object_item_data_set(item, conform);
+    elm_object_item_del_cb_set(item, test_view_item_del_cb);
     LOGD("END");
 }
 
@@ -80,12 +157,14 @@ Evas_Object *_create_layout_main(Evas_Object *parent)
 void load_base_view(appdata_s *ad)
 {
     LOGD("START");
-    ad->layout = _create_layout_main(ad->win);
+    appdata_set_layout(_create_layout_main(ad->win));
     elm_layout_theme_set(ad->layout, "layout", "application", "default");
     elm_win_resize_object_add(ad->win, ad->layout);
     evas_object_show(ad->layout);
+    main_layout = ad->layout;
+    evas_object_event_callback_add(main_layout, EVAS_CALLBACK_DEL, main_layout_del_cb, nullptr);
 
-    ad->nf = elm_naviframe_add(ad->layout);
+    appdata_set_nf(elm_naviframe_add(ad->layout));
     elm_object_part_content_set(ad->layout, "elm.swallow.content", ad->nf);
 
     Evas_Object *list = create_main_list(ad);
@@ -164,6 +243,8 @@ void load_base_view2(void)
     elm_win_resize_object_add(win, conform);
     elm_object_style_set(conform, "nokeypad");
     evas_object_show(conform);
+    test_views.push_back({conform, false});
+    evas_object_event_callback_add(conform, EVAS_CALLBACK_DEL, test_view_del_cb, nullptr);
 
     Evas_Object *layout = _create_layout_main(conform);
     appdata_set_layout(layout);
@@ -183,7 +264,7 @@ void load_base_view2(void)
     evas_object_resize(block, BLOCK_WIDTH, BLOCK_HEIGHT);
     evas_object_hide(block);
 
-    _create_navigation_layout(ad->nf, edje);
+    _create_navigation_layout(ad->nf, edje, conform);
     elm_object_part_content_set(layout, "elm.swallow.content", ad->nf);
     LOGD("END");
 }

@@ -59,18 +59,20 @@ bool needs_connection(int mode)
     return mode == 4 || mode == 5 || mode == 6 || mode == 9;
 }
 
+void forget_cb(void *data, Evas *, Evas_Object *deleted, void *)
+{
+    auto **slot = static_cast<Evas_Object **>(data);
+    if (*slot == deleted)
+        *slot = nullptr;
+}
+
 /* Forget objects that the widget tree deletes, so that no accessor hands
- * out a dangling pointer. */
+ * out a dangling pointer. One hook per object and field, however often the
+ * same object is set again. */
 void forget_on_del(Evas_Object *obj, Evas_Object **field)
 {
-    evas_object_event_callback_add(
-        obj, EVAS_CALLBACK_DEL,
-        [](void *data, Evas *, Evas_Object *deleted, void *) {
-            auto **slot = static_cast<Evas_Object **>(data);
-            if (*slot == deleted)
-                *slot = nullptr;
-        },
-        field);
+    evas_object_event_callback_del_full(obj, EVAS_CALLBACK_DEL, forget_cb, field);
+    evas_object_event_callback_add(obj, EVAS_CALLBACK_DEL, forget_cb, field);
 }
 
 void bind_catalogue()
@@ -95,13 +97,28 @@ appdata_s *appdata_instance(void)
 
 Evas_Object *appdata_get_win(void) { return ad.win; }
 Evas_Object *appdata_get_bg(void) { return ad.bg; }
-void appdata_set_conform(Evas_Object *conform) { ad.conform = conform; }
+void appdata_set_conform(Evas_Object *conform)
+{
+    ad.conform = conform;
+    if (conform)
+        forget_on_del(conform, &ad.conform);
+}
 Evas_Object *appdata_get_layout(void) { return ad.layout; }
-void appdata_set_layout(Evas_Object *layout) { ad.layout = layout; }
+void appdata_set_layout(Evas_Object *layout)
+{
+    ad.layout = layout;
+    if (layout)
+        forget_on_del(layout, &ad.layout);
+}
 Evas_Object *appdata_get_edje(void) { return ad.edje; }
 Evas_Object *appdata_get_block_edje(void) { return ad.block_edje; }
 Evas_Object *appdata_get_nf(void) { return ad.nf; }
-void appdata_set_nf(Evas_Object *nf) { ad.nf = nf; }
+void appdata_set_nf(Evas_Object *nf)
+{
+    ad.nf = nf;
+    if (nf)
+        forget_on_del(nf, &ad.nf);
+}
 int appdata_get_fridgeLaunchFlag(void) { return ad.fridgeLaunchFlag; }
 
 void appdata_set_edje(Evas_Object *edje)

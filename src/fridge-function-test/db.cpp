@@ -18,6 +18,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "common.h"
 #include "log.h"
@@ -33,6 +34,52 @@ struct db_info_s {
     sqlite3 *db;
 };
 db_info_s db_info = {nullptr};
+
+/* A model name is one directory name under the profile directory, as the
+ * profile application names them: 1 to 64 bytes of A-Z a-z 0-9 _ - . not
+ * beginning with '.'. Anything else could name another directory ("..",
+ * "a/b") or a file outside the profile. */
+constexpr std::size_t MODEL_NAME_MAX = 64;
+
+bool model_name_char(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           c == '_' || c == '-' || c == '.';
+}
+
+/* Why the model name is refused, or nullptr when it is taken. */
+const char *model_name_fault(std::string_view name)
+{
+    if (name.empty())
+        return "it is empty";
+    if (name.size() > MODEL_NAME_MAX)
+        return "it is longer than 64 bytes";
+    if (name.find('/') != std::string_view::npos)
+        return "it holds '/', a path separator";
+    if (name.front() == '.')
+        return "it begins with '.' (\".\", \"..\" or a hidden directory)";
+    for (char c : name)
+        if (!model_name_char(c))
+            return "it holds a character outside A-Z a-z 0-9 _ - .";
+    return nullptr;
+}
+
+/* The name as a log line can show it: at most 64 bytes, bytes outside
+ * printable ASCII as \xNN. */
+std::string printable(std::string_view text)
+{
+    std::string out;
+    for (char c : text.substr(0, MODEL_NAME_MAX)) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\\')
+            out += c;
+        else
+            out += format_cut(5, "\\x%02X", byte);
+    }
+    if (text.size() > MODEL_NAME_MAX)
+        out += "...";
+    return out;
+}
 
 }  // namespace
 
@@ -138,6 +185,11 @@ void db_close(void)
 std::optional<std::string> db_compose_path(const char *model_name)
 {
     DB_RETV_IF(NULL == model_name, std::nullopt);
+    if (const char *fault = model_name_fault(model_name)) {
+        DB_LOGE("model name refused: \"%s\": %s; no database is opened",
+                printable(model_name).c_str(), fault);
+        return std::nullopt;
+    }
 
     const char *env = getenv("ENGINEER_MODE_PROFILE_DIR");
     std::string profile = env && *env ? env : EM_PROFILE_DIR_DEFAULT;
@@ -190,6 +242,18 @@ int db_table_read::int32(int column) const
         EM_LOG_PRINT(DLOG_WARN, NULL, "table %s row %d column %d: %lld does not fit 32 bits, %d used",
                      table_, row_number_, column, value, low);
     return low;
+}
+
+std::string db_table_read::text(int column, std::size_t max_chars)
+{
+    const char *value = db_get_str(st_, column);
+    if (value && !cut_logged_ && strnlen(value, max_chars + 1) > max_chars) {
+        cut_logged_ = true;
+        EM_LOG_PRINT(DLOG_DEBUG, NULL,
+                     "table %s row %d column %d: text of %zu bytes cut to %zu (said once per read)",
+                     table_, row_number_, column, strlen(value), max_chars);
+    }
+    return cut_text(value, max_chars);
 }
 
 db_table_read::~db_table_read()

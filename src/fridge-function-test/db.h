@@ -30,8 +30,9 @@ void db_close(void);
 
 /* "PROFILE/MODEL/db/engineer_mode.db" with the profile directory from
  * ENGINEER_MODE_PROFILE_DIR (else the build-time one), or nullopt (logged)
- * when it does not fit the 100-byte path buffer: a cut path would name
- * another file. */
+ * when the model name is not a plain directory name (1 to 64 bytes of
+ * A-Z a-z 0-9 _ - . not beginning with '.') or the path does not fit the
+ * 100-byte path buffer: a cut path would name another file. */
 std::optional<std::string> db_compose_path(const char *model_name);
 
 /* Column text cut to at most max_chars bytes; "" for SQL NULL. */
@@ -62,11 +63,16 @@ public:
      * as the screens store it. A value that does not fit 32 bits is logged
      * as a warning naming the table, the row (1-based) and the value. */
     int int32(int column) const;
+    /* The current row's text column cut to its field's max_chars bytes, as
+     * db_get_text. The first cut of a read is logged (debug) with the table,
+     * row, column and length; later cuts of the same read are not. */
+    std::string text(int column, std::size_t max_chars);
 
 private:
     db_handle_s *st_ = nullptr;
     const char *table_ = "";
     int row_number_ = 0;
+    bool cut_logged_ = false;
 };
 
 #endif

@@ -70,7 +70,14 @@ int entry_monitor_create(void)
         evas_object_show(g_box_layout);
     }
 
+    /* A read-only box needs no text-cursor shape. A cursor drawn from the
+     * toolkit's theme leaves its hotspot rectangle on the canvas when the
+     * entry is deleted, one per opening of the test view; the display's own
+     * cursor leaves nothing. */
+    Eina_Bool was_engine_only = elm_config_cursor_engine_only_get();
+    elm_config_cursor_engine_only_set(EINA_TRUE);
     g_entry = elm_entry_add(layout);
+    elm_config_cursor_engine_only_set(was_engine_only);
     evas_object_event_callback_add(g_entry, EVAS_CALLBACK_DEL, forget_entry_cb, nullptr);
     elm_entry_autosave_set(g_entry, EINA_FALSE);
     elm_entry_editable_set(g_entry, EINA_FALSE);

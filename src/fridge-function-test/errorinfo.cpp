@@ -12,9 +12,11 @@
  * State: the error table errorInfo (100 records read from the reference
  * database's selfdiagnosis table each time the test view is built, in the
  * language set at that moment) with its count; per screen a run flag, a tick
- * count and a one-second timer (the self-diagnosis timer is created frozen
+ * count, a one-second timer (the self-diagnosis timer is created frozen
  * with the test view; both are recreated thawed by their button and deleted
- * when their minute ends).
+ * when their minute ends) and whether the run has said that the micom's text
+ * was cut (each press starts a run, and so does the build of the view for
+ * the history).
  *
  * Reads memory/refrigerator/ErrorList, db/refrigerator/ErrorHistory,
  * db/setting/region_code, db/menu_widget/language and, to find the database,
@@ -67,10 +69,12 @@ int errorInfo_count = 0;
 int _selfdiagnosis_run = 0;
 int selfdiagnosis_tick = 0;
 Ecore_Timer *selfdiagnosis_timer = nullptr;
+cut_notice selfdiagnosis_cut;
 
 int _errorHistory_run = 0;
 int errorhistory_tick = 0;
 Ecore_Timer *errorhistory_timer = nullptr;
+cut_notice errorhistory_cut;
 
 struct free_deleter {
     void operator()(char *p) const { free(p); }
@@ -162,12 +166,14 @@ void _update_error_clear_list_main(void)
 void _show_error_history(void)
 {
     /* A history beginning with "E" (its end mark) is empty; an unreadable
-     * one is shown the same way. */
-    std::string text = screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, ERROR_TEXT_MAX, "E");
+     * one is shown the same way. Any other is shown as the text itself,
+     * escaped after the cut. */
+    std::string text =
+        screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, ERROR_TEXT_MAX, "E", errorhistory_cut);
     if (!text.empty() && text[0] == 'E')
         append_entry_data("No Error History", 1);
     else
-        append_entry_data(text.c_str(), 1);
+        append_entry_data(markup_escape(text).c_str(), 1);
 
     _update_error_clear_list_main();
 }
@@ -189,7 +195,6 @@ try {
     /* Names and descriptions keep the language of this read. */
     bool korean = is_korean_language();
     while (table.next()) {
-        db_handle_s *st = table.row();
         int number = table.int32(0);
         int use = table.int32(2);
         if (use == 0) {
@@ -203,10 +208,10 @@ try {
         }
         error_record &record = errorInfo[errorInfo_count++];
         record.number = number;
-        record.id = db_get_text(st, 1, ERROR_ID_MAX);
+        record.id = table.text(1, ERROR_ID_MAX);
         record.use = use;
-        record.name = db_get_text(st, korean ? 4 : 3, ERROR_NAME_MAX);
-        record.content = db_get_text(st, korean ? 6 : 5, ERROR_CONTENT_MAX);
+        record.name = table.text(korean ? 4 : 3, ERROR_NAME_MAX);
+        record.content = table.text(korean ? 6 : 5, ERROR_CONTENT_MAX);
     }
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
@@ -228,6 +233,7 @@ void init_errorhistory(void)
 try {
     LOGD("START");
     screen_button_add("REFLCD_NV2_EM_FRIDGE_ERROR_HISTORY", 670, 1390, _btn_errorhistory_cb);
+    errorhistory_cut = {};
     _show_error_history();
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
@@ -289,6 +295,7 @@ try {
         append_entry_data("=== SELF DIAGNOSIS- START===<br>", 1);
         selfdiagnosis_tick = 0;
         _selfdiagnosis_run = 1;
+        selfdiagnosis_cut = {};
         screen_timer_renew(selfdiagnosis_timer, _timer1_selfdiagnosis_cb, false);
         micom_send("REQ_STATUS_WORK_SELF_TEST");
         LOGD("[%s:%d] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : %s", __func__, __LINE__,
@@ -311,10 +318,11 @@ try {
         return screen_timer_end(selfdiagnosis_timer);
 
     /* "E" and "C" are one character each: cutting before the replacement
-     * cuts the same text. */
-    std::string shown =
-        replace_e_with_c(screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_LIST, ERROR_TEXT_MAX, ""));
-    append_entry_data(shown.c_str(), 1);
+     * cuts the same text. The micom's text is shown as it stands, never as
+     * markup: escaped after the cut, so the cut cannot split an entity. */
+    std::string shown = replace_e_with_c(
+        screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_LIST, ERROR_TEXT_MAX, "", selfdiagnosis_cut));
+    append_entry_data(markup_escape(shown).c_str(), 1);
     if (shown == "41")
         append_entry_data_no_br(" C");
 
@@ -348,6 +356,7 @@ try {
     /* A press while running refreshes at once and restarts the timer's
      * phase; the tick count goes on. */
     _errorHistory_run = 1;
+    errorhistory_cut = {};
     _show_error_history();
     screen_timer_renew(errorhistory_timer, _timer1_errorHistory_cb, false);
     play_sound_button();

@@ -10,7 +10,8 @@
  * database's loadstatus table each time the test view is built; the first
  * record with a negative number ends it), the run flag, the tick count and
  * the timer (created frozen with the test view, recreated thawed by each
- * start, frozen when a run ends, deleted by delete_loadstatus).
+ * start, frozen when a run ends, deleted by delete_loadstatus), and whether
+ * the run has said that the reported value was cut.
  *
  * Reads memory/refrigerator/LoadStatus, db/menu_widget/language and, to find
  * the database, memory/refrigerator/ModelName; writes " " and
@@ -53,6 +54,7 @@ std::array<load_record, static_cast<std::size_t>(LOAD_TABLE_SIZE)> statusInfo;
 int _loadstatus_run = 0;
 int loadstatus_tick = 0;
 Ecore_Timer *loadstatus_timer = nullptr;
+cut_notice loadstatus_cut;
 
 /* The record whose ID is exactly piece, searching from the first record up
  * to the first one with a negative number; nullptr when none. */
@@ -92,7 +94,6 @@ try {
     statusInfo.fill(load_record{});
     std::size_t filled = 0;
     while (table.next()) {
-        db_handle_s *st = table.row();
         int number = table.int32(0);
         int use = table.int32(2);
         if (use == 0) {
@@ -106,10 +107,10 @@ try {
         }
         load_record &record = statusInfo[filled++];
         record.number = number;
-        record.id = db_get_text(st, 1, LOAD_TEXT_MAX);
+        record.id = table.text(1, LOAD_TEXT_MAX);
         record.use = use;
-        record.name_en = db_get_text(st, 3, LOAD_TEXT_MAX);
-        record.name_kr = db_get_text(st, 4, LOAD_TEXT_MAX);
+        record.name_en = table.text(3, LOAD_TEXT_MAX);
+        record.name_kr = table.text(4, LOAD_TEXT_MAX);
     }
 } catch (const std::exception &e) {
     LOGE("%s", e.what());
@@ -157,6 +158,7 @@ try {
         append_entry_data("=== LOAD STATUS - START ===<br>", 1);
         loadstatus_tick = 0;
         _loadstatus_run = 1;
+        loadstatus_cut = {};
         screen_timer_renew(loadstatus_timer, _timer1_loadstatus_cb, false);
 
         micom_send(" ");
@@ -178,7 +180,8 @@ try {
         return screen_timer_end(loadstatus_timer);
     }
 
-    std::string value = screen_key_text(VCONFKEY_REFRIGERATOR_LOAD_STATUS, LOAD_VALUE_MAX, "");
+    std::string value =
+        screen_key_text(VCONFKEY_REFRIGERATOR_LOAD_STATUS, LOAD_VALUE_MAX, "", loadstatus_cut);
     LOGD("%s", value.c_str());
 
     /* The language is read at every tick: a switch shows at the next one. */

@@ -2,7 +2,8 @@
  * Helpers shared by the diagnostic screens: button, one-second timers, text
  * parts of the test view, blocking overlay, cut key texts.
  *
- * No state of its own: the timers belong to the screens that pass them in.
+ * No state of its own: the timers and cut notices belong to the screens that
+ * pass them in.
  * Reads the keys the screens name; writes the test view's text parts and the
  * blocking overlay.
  */
@@ -91,12 +92,18 @@ void screen_unblock(void)
     evas_object_hide(block);
 }
 
-std::string screen_key_text(const char *key, std::size_t max_chars, const char *fallback)
+std::string screen_key_text(const char *key, std::size_t max_chars, const char *fallback,
+                            cut_notice &notice)
 {
     std::optional<std::string> value = key_get_str(key);
     if (!value) {
         LOGE("Fail to get %s", key);
         return cut_text(fallback, max_chars);
+    }
+    if (value->size() > max_chars && !notice.logged) {
+        notice.logged = true;
+        LOGD("%s: value of %zu bytes cut to %zu (said once per run)", key, value->size(),
+             max_chars);
     }
     return cut_text(value->c_str(), max_chars);
 }

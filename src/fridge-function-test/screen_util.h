@@ -38,8 +38,16 @@ void screen_time_set(const char *text);
 void screen_block(void);
 void screen_unblock(void);
 
+/* Whether a screen's run has said that a value it read was cut: one line
+ * per run, however many ticks read the value. A run's start resets it. */
+struct cut_notice {
+    bool logged = false;
+};
+
 /* A string key cut to at most max_chars bytes; fallback (and a log line) when
- * it can't be read. */
-std::string screen_key_text(const char *key, std::size_t max_chars, const char *fallback);
+ * it can't be read. A longer value is logged (debug) with its length, once
+ * per run as notice records. */
+std::string screen_key_text(const char *key, std::size_t max_chars, const char *fallback,
+                            cut_notice &notice);
 
 #endif

@@ -108,11 +108,11 @@ void AppTest::launch(const char *operation, const char *uri)
     run_loop(0.35);
 }
 
-bool AppTest::press_back()
+bool AppTest::press_back(double seconds)
 {
     feed_key(ECORE_EVENT_KEY_DOWN, "Escape");
     feed_key(ECORE_EVENT_KEY_UP, "Escape");
-    return run_loop(0.5);
+    return run_loop(seconds);
 }
 
 void AppTest::click(Evas_Object *obj)

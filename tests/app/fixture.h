@@ -36,8 +36,9 @@ protected:
     /* Sends a launch request to _app_control. */
     void launch(const char *operation, const char *uri);
     /* Presses the hardware back key (a real Escape key event) and lets the
-     * naviframe finish. Returns false when the application ended. */
-    bool press_back();
+     * naviframe finish (in the given time). Returns false when the
+     * application ended. */
+    bool press_back(double seconds = 0.5);
 
     /* A mouse click at the centre of obj, or at (x, y). */
     static void click(Evas_Object *obj);

@@ -1,8 +1,11 @@
 /*
  * Self diagnosis and error history screens: the error table from a test
  * database, the main list by region and language, item descriptions, the
- * minute-long runs and their ways to end, the history and its clear command.
+ * minute-long runs and their ways to end, the history and its clear command;
+ * the micom's texts shown as text, out-of-range numbers, Korean texts cut at
+ * their fields, cuts said once per run.
  */
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,4 +164,91 @@ TEST_F(ErrorInfoTest, ErrorHistoryShowsClearsAndRunsAMinute)
     start_mode(1);  // stopped by another screen: log box emptied
     EXPECT_EQ(is_working_errorHistory(), 0);
     EXPECT_EQ(log_text(), "<br>");
+}
+
+TEST_F(ErrorInfoTest, MicomTextIsShownAsItStandsNeverAsMarkup)
+{
+    open_test_view();
+    /* What a person reads in the log box. */
+    auto plain = [] {
+        std::unique_ptr<char, decltype(&free)> text(elm_entry_markup_to_utf8(log_text().c_str()),
+                                                     &free);
+        return std::string(text ? text.get() : "");
+    };
+    press_selfdiagnosis();
+    const std::string fake = "22 <font_size=60><color=#ff0000>FAKE 99</color></font_size>"
+                             " <item href=file:///etc/hostname size=100x100></item> 35 E";
+    set_str(ERRORS, fake.c_str());
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>22 &lt;font_size=60&gt;&lt;color=#ff0000&gt;FAKC 99&lt;/color&gt;"
+                          "&lt;/font_size&gt; &lt;item href=file:///etc/hostname "
+                          "size=100x100&gt;&lt;/item&gt; 35 C");
+    set_str(ERRORS, "22 <color=#f00 35 & \"q\" 'r' E");  // a broken tag hides nothing
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(plain(), "\n22 <color=#f00 35 & \"q\" 'r' C");
+    /* The 799-byte cut comes first and cannot make a tag of its own. */
+    set_str(ERRORS, (std::string(795, '1') + "<font_size=60>22 E").c_str());
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>" + std::string(795, '1') + "&lt;fon");
+
+    set_str(HISTORY, "22 <b>35</b> <color=#f00 E");
+    press_history();
+    EXPECT_EQ(log_text(), "<br>22 &lt;b&gt;35&lt;/b&gt; &lt;color=#f00 E");
+    set_str(HISTORY, (std::string(796, '2') + "<br>22 E").c_str());
+    _timer1_errorHistory_cb(nullptr);
+    EXPECT_EQ(plain(), "\n" + std::string(796, '2') + "<br");
+}
+
+TEST_F(ErrorInfoTest, OutOfRangeNumbersAndKoreanTextsCutAtTheirFields)
+{
+    auto korean = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; i++)
+            text += "가";  // three bytes each
+        return text;
+    };
+    make_db("RF1", std::string(ERROR_TABLE, 0, std::string(ERROR_TABLE).find("INSERT")) +
+                       "INSERT INTO selfdiagnosis VALUES(1099511627811, 'E35', 1, 'x', 'a" +
+                       korean(40) + "', 'x', '" + korean(200) + "'),"
+                       " (50, 'E50', 4294967296, 'Dropped', '버림', 'x', 'x'),"
+                       " (1, 'E1', 1, 'Sensor', '센서', 'x', 'x');");
+    set_str("db/menu_widget/language", "ko_KR.UTF-8");
+    open_test_view();
+    EXPECT_TRUE(logged("W/-: db.cpp: int32(") &&
+                logged("table selfdiagnosis row 1 column 0: 1099511627811 does not fit 32 bits, 35 used"));
+    EXPECT_TRUE(logged("table selfdiagnosis row 2 column 2: 4294967296 does not fit 32 bits, 0 used"));
+    EXPECT_TRUE(logged("This error does not use in engineer mode: error num = 50"));
+
+    set_str("db/setting/region_code", "US");
+    press_selfdiagnosis();
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"1: 센서"}));  // 35 is listed in Korea only
+    press_selfdiagnosis();
+    set_str("db/setting/region_code", "KR");
+    press_selfdiagnosis();
+    /* The name is cut to 97 of its field's 99 bytes (the 98th byte starts a
+     * character that does not fit), the label "%d: %s" to 98 of 99. */
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"35: a" + korean(31), "1: 센서"}));
+    EXPECT_TRUE(logged("> Add : a" + korean(32)));
+    EXPECT_FALSE(logged("> Add : a" + korean(33)));
+    tap("35: a" + korean(31));
+    EXPECT_EQ(part("content.text"), korean(166));  // 498 of 499 bytes
+}
+
+TEST_F(ErrorInfoTest, CutsOfTheMicomsTextsAreSaidOncePerRun)
+{
+    set_str(HISTORY, (std::string(900, '2') + " E").c_str());
+    open_test_view();  // the history shown by the build: one line
+    set_str(ERRORS, (std::string(850, '1') + " E").c_str());
+    press_selfdiagnosis();
+    for (int tick = 0; tick < 3; tick++)
+        _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_count("> memory/refrigerator/ErrorList: value of 852 bytes cut to 799"), 1);
+
+    press_history();  // a new run: one line, whatever its ticks read
+    for (int tick = 0; tick < 3; tick++)
+        _timer1_errorHistory_cb(nullptr);
+    EXPECT_EQ(log_count("> db/refrigerator/ErrorHistory: value of 902 bytes cut to 799"), 2);
+    press_selfdiagnosis();
+    _timer1_selfdiagnosis_cb(nullptr);
+    EXPECT_EQ(log_count("ErrorList: value of 852 bytes cut to 799 (said once per run)"), 2);
 }

@@ -1,8 +1,11 @@
 /*
  * Load status screen: the load table from a test database, the reported IDs
- * turned into names at each tick, the thirty-tick run and its ways to end.
+ * turned into names at each tick, the thirty-tick run and its ways to end; a
+ * database read afresh after a failure, model names that would leave the
+ * profile, cuts said once per run.
  */
 #include <string>
+#include <vector>
 
 #include "fixture.h"
 #include "loadstatus.h"
@@ -127,4 +130,85 @@ TEST_F(LoadStatusTest, StopsBanAndTableLimits)
     press();
     _timer1_loadstatus_cb(nullptr);
     EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===<br>Load 1<br>Load 100");
+}
+
+TEST_F(LoadStatusTest, ADatabaseThatFailedIsReadAfreshOnceFixedOrReplaced)
+{
+    /* A file that is no database, then the fixed database put in its place
+     * while the application runs. */
+    std::string path = make_db("RF1", "");
+    FILE *junk = fopen(path.c_str(), "w");
+    ASSERT_NE(junk, nullptr);
+    fputs(std::string(4096, 'x').c_str(), junk);
+    fclose(junk);
+    set_str(LOAD, "L1<br>L2");
+    auto shown_names = [this] {
+        open_test_view();
+        press();
+        _timer1_loadstatus_cb(nullptr);
+        std::string text = log_text();
+        press();
+        press_back();
+        return text;
+    };
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===");
+    EXPECT_TRUE(logged("(NULL == st) -> _loadStatus_db_read() return"));
+    make_db("RF1", LOAD_TABLE);
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
+
+    /* A model whose database has no tables (the table stays as it was),
+     * then another model. */
+    make_db("RF2", "");
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
+    make_db("RF3", CREATE + "INSERT INTO loadstatus VALUES(1, 'L1', 1, 'Third compressor', '');");
+    EXPECT_EQ(shown_names(), "<br>=== LOAD STATUS - STARTED ===<br>Third compressor");
+}
+
+TEST_F(LoadStatusTest, AModelNameThatLeavesTheProfileIsRefused)
+{
+    open_test_view();
+    /* A valid database planted where each name leads; none is read. */
+    for (const std::string &name : std::vector<std::string>{"../outside", "..", "a/b", "/abs",
+                                                            ".hidden", "RF 1", "RF\n1", "RF<1>",
+                                                            "", std::string(65, 'm')}) {
+        make_db(name, LOAD_TABLE);
+        clear_log();
+        _loadStatus_db_read();
+        EXPECT_TRUE(logged("E/-: db.cpp: db_compose_path(") && logged("> model name refused: "))
+            << "'" << name << "'";
+        EXPECT_TRUE(logged("(PRIVATE_APP_ERROR_OK != db_open(dbFileName)) -> _loadStatus_db_read()"));
+        EXPECT_FALSE(logged("db open : ")) << "'" << name << "'";
+    }
+    EXPECT_TRUE(logged("model name refused: \"mmmmmmmmmm"));
+    set_str(LOAD, "L1<br>L2");
+    press();
+    _timer1_loadstatus_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===");
+
+    make_db("RF-DEMO_01.v2", LOAD_TABLE);  // every character of the set
+    _loadStatus_db_read();
+    _timer1_loadstatus_cb(nullptr);
+    EXPECT_EQ(log_text(), "<br>=== LOAD STATUS - STARTED ===<br>Compressor<br>Fan");
+}
+
+TEST_F(LoadStatusTest, CutsAreSaidOncePerRun)
+{
+    make_db("RF1", LOAD_TABLE + "INSERT INTO loadstatus VALUES(11, 'L11', 1, '" +
+                       std::string(120, 'm') + "', '');");  // a second overlong name
+    open_test_view();
+    EXPECT_EQ(log_count("(said once per read)"), 1);
+    EXPECT_TRUE(logged("D/-: db.cpp: text(") &&
+                logged("> table loadstatus row 9 column 3: text of 150 bytes cut to 99"));
+
+    set_str(LOAD, (std::string(600, 'x') + "<br>L1").c_str());
+    press();
+    for (int tick = 0; tick < 3; tick++)
+        _timer1_loadstatus_cb(nullptr);
+    press();  // stopped; the next start is a new run
+    press();
+    _timer1_loadstatus_cb(nullptr);
+    EXPECT_EQ(log_count("> memory/refrigerator/LoadStatus: value of 606 bytes cut to 499 (said "
+                        "once per run)"),
+              2);
+    EXPECT_TRUE(logged("D/" EM_PACKAGE_ID ": screen_util.cpp: screen_key_text("));
 }

@@ -1,6 +1,7 @@
 /*
  * The application shell: launch requests, navigation by the back key, the
- * test view's containers, the blocking overlay and mode switching.
+ * test view's containers (and that leaving removes them), the blocking
+ * overlay and mode switching.
  */
 #include "fixture.h"
 
@@ -294,4 +295,89 @@ TEST_F(ShellTest, TerminateWithoutRecordOnlyLogs)
     _terminate(nullptr);
     EXPECT_NE(appdata_get_win(), nullptr);
     EXPECT_TRUE(logged("_terminate(") );
+}
+
+namespace {
+
+/* Objects on the window's canvas: each top-level object and, inside each
+ * smart object, its members. */
+int count_objects(Evas_Object *obj)
+{
+    int n = 1;
+    Eina_List *members = evas_object_smart_members_get(obj);
+    void *member;
+    EINA_LIST_FREE(members, member)
+        n += count_objects(static_cast<Evas_Object *>(member));
+    return n;
+}
+
+int canvas_objects(Evas_Object *win)
+{
+    int n = 0;
+    for (Evas_Object *o = evas_object_bottom_get(evas_object_evas_get(win)); o;
+         o = evas_object_above_get(o))
+        n += count_objects(o);
+    return n;
+}
+
+/* True when a is stacked above b among the objects that hold them (the
+ * window's full-size objects hide what lies below them). */
+bool stacked_above(Evas_Object *a, Evas_Object *b)
+{
+    for (Evas_Object *o = evas_object_above_get(b); o; o = evas_object_above_get(o))
+        if (o == a)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
+{
+    elm_config_transition_duration_factor_set(0.05);  // quick naviframe transitions
+    Evas_Object *main_layout = appdata_get_layout();
+    /* Runs the loop until the left view is gone (the naviframe back in the
+     * main layout), at most five seconds. */
+    auto wait_closed = [main_layout] {
+        for (int i = 0; i < 100 && appdata_get_layout() != main_layout; ++i)
+            run_loop(0.05);
+        return appdata_get_layout() == main_layout;
+    };
+    int before = canvas_objects(ad_->win);
+    std::vector<int> counts;
+    for (int visit = 0; visit < 30; ++visit) {
+        Elm_Object_Item *fake_item = nullptr;
+        test_fridge_function_cb2(ad_->nf, nullptr, &fake_item);
+        ASSERT_NE(appdata_get_layout(), main_layout);
+        ASSERT_TRUE(stacked_above(ad_->conform, main_layout)) << "visit " << visit;
+        run_loop(0.05);
+        ASSERT_TRUE(press_back(0.05));
+        ASSERT_TRUE(wait_closed()) << "visit " << visit;
+        counts.push_back(canvas_objects(ad_->win));
+    }
+    /* The background made by the first opening stays; nothing else does. */
+    ASSERT_NE(appdata_get_bg(), nullptr);
+    EXPECT_EQ(counts.front(), before + count_objects(appdata_get_bg()));
+    EXPECT_EQ(counts, std::vector<int>(counts.size(), counts.front()));
+    EXPECT_EQ(ad_->conform, nullptr);
+    EXPECT_EQ(appdata_get_edje(), nullptr);
+    EXPECT_EQ(appdata_get_block_edje(), nullptr);
+    EXPECT_EQ(nf_items(), 1);
+    EXPECT_TRUE(stacked_above(main_layout, appdata_get_bg())) << "the main menu is hidden";
+
+    /* Opened again while the pop of the last one is still running: only the
+     * view that was left goes. */
+    open_test_view();
+    main_back_cb(ad_->nf, nullptr, nullptr);
+    Elm_Object_Item *fake_item = nullptr;
+    test_fridge_function_cb2(ad_->nf, nullptr, &fake_item);
+    Evas_Object *reopened = appdata_get_layout();
+    run_loop(0.5);
+    EXPECT_EQ(nf_items(), 2);
+    EXPECT_EQ(appdata_get_layout(), reopened);
+    EXPECT_NE(appdata_get_edje(), nullptr);
+    EXPECT_TRUE(stacked_above(ad_->conform, main_layout));
+    ASSERT_TRUE(press_back());
+    ASSERT_TRUE(wait_closed());
+    EXPECT_EQ(canvas_objects(ad_->win), counts.front());
 }
