@@ -199,9 +199,9 @@ try {
         if (!db_get_str(st, 0))
             LOGE("force run row %d has no MODE: its entry sends the empty text",
                  static_cast<int>(filled));
-        item.mode = db_get_text(st, 0, FORCE_RUN_TEXT_MAX);
+        item.mode = table.text(0, FORCE_RUN_TEXT_MAX);
         item.vconfValue = forcerun_status_of(item.mode.c_str());
-        item.text = db_get_text(st, korean ? 3 : 2, FORCE_RUN_TEXT_MAX);
+        item.text = table.text(korean ? 3 : 2, FORCE_RUN_TEXT_MAX);
     }
     return 0;
 } catch (const std::exception &e) {
