@@ -102,10 +102,11 @@ done
 
 need_parts "$theme" elm/layout/application/default elm.swallow.content
 need_parts "$theme" elm/layout/editfield/singleline elm.swallow.content
+need_parts "$theme" elm/layout/notification/toast elm.text
 
 g="elm/naviframe/item/basic/default"
 need_parts "$theme" "$g" elm.text.title title_right_btn title_left_btn \
-    elm.swallow.prev_btn elm.swallow.content
+    elm.swallow.prev_btn elm.swallow.content toolbar_more_btn
 need_reaction "$theme" "$g" "elm,state,title,hide" elm
 need_reaction "$theme" "$g" "elm,state,title,show" elm
 for s in cur,pushed new,pushed cur,popped prev,popped; do
