@@ -14,7 +14,9 @@
 #include <vconf.h>
 
 #include <cstring>
+#include <optional>
 
+#include "common.h"
 #include "log.h"
 #include "setting/setting.h"
 
@@ -41,14 +43,12 @@ Evas_Object *content_get_cb(void *, Evas_Object *obj, const char *part)
 {
     if (!part || strcmp(part, "elm.swallow.end") != 0)
         return nullptr;
-    int value = 1;
-    if (vconf_get_int(VCONFKEY_SHELFPEEK_IMAGE_TO_SERVER, &value) == -1) {
-        value = 1;
+    std::optional<int> value = key_get_int(VCONFKEY_SHELFPEEK_IMAGE_TO_SERVER);
+    if (value)
+        LOGD("value: %d", *value);
+    else
         LOGD("Failed to get shelfPeek Image to Server state");
-    } else {
-        LOGD("value: %d", value);
-    }
-    return setting_switch_add(obj, value, toggle_changed_cb);
+    return setting_switch_add(obj, value.value_or(1), toggle_changed_cb);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
  * its process-wide radio choice, the partition switch's confirmation, and
  * the back and more keys of the screen.
  */
-#include <Ecore_Input.h>
 #include <vconf.h>
 #include <vconf_store.h>
 
@@ -75,15 +74,6 @@ std::optional<int> get_int(const char *key)
 void set_bool(const char *key, int value)
 {
     ASSERT_EQ(vconf_set_bool(key, value), VCONF_OK);
-}
-
-void feed_key(int type, const char *name)
-{
-    auto *ev = static_cast<Ecore_Event_Key *>(calloc(1, sizeof(Ecore_Event_Key)));
-    ev->keyname = name;
-    ev->key = name;
-    ev->timestamp = (unsigned int)(ecore_time_get() * 1000);
-    ecore_event_add(type, ev, nullptr, nullptr);
 }
 
 /* The nearest widget of the given type at or above obj (through smart
@@ -162,19 +152,15 @@ protected:
         return ancestor(evas_object_top_at_xy_get(evas, 540, 822, EINA_TRUE, EINA_TRUE),
                         "Elm_Popup");
     }
-    static void press_more()
-    {
-        feed_key(ECORE_EVENT_KEY_DOWN, "F2");
-        feed_key(ECORE_EVENT_KEY_UP, "F2");
-        run_loop(0.2);
-    }
-
     /* The radios of the equalizer popup, rows 1 to 3. */
+    /* The box that holds the equalizer popup's list. */
+    static Evas_Object *list_box(Evas_Object *popup)
+    {
+        return elm_object_part_content_get(elm_object_content_get(popup), "elm.swallow.content");
+    }
     static std::vector<Evas_Object *> radios(Evas_Object *popup)
     {
-        Evas_Object *layout = elm_object_content_get(popup);
-        Evas_Object *box = elm_object_part_content_get(layout, "elm.swallow.content");
-        Eina_List *children = elm_box_children_get(box);
+        Eina_List *children = elm_box_children_get(list_box(popup));
         auto *genlist = static_cast<Evas_Object *>(eina_list_data_get(children));
         eina_list_free(children);
         std::vector<Evas_Object *> out;
@@ -245,6 +231,13 @@ TEST_F(SettingTest, MenuEntryOpensFourRowsInOrderWithTheirControls)
     for (int i = 1; i < 4; ++i)
         EXPECT_EQ(text(item(i), "elm.text.sub"), "") << i;
 
+    /* Both keys missing: the switches show on, and say why. */
+    EXPECT_TRUE(logged("wifi_direct_5g.cpp: content_get_cb(") &&
+                logged("> Failed to get Wifi direct prefer 5g state"));
+    EXPECT_TRUE(logged("shelfPeek_image.cpp: content_get_cb(") &&
+                logged("> Failed to get shelfPeek Image to Server state"));
+    EXPECT_TRUE(on(control(0)));
+    EXPECT_TRUE(on(control(2)));
     EXPECT_STREQ(elm_object_style_get(control(0)), "on&off");
     EXPECT_EQ(control(1), nullptr);
     EXPECT_STREQ(elm_object_style_get(control(2)), "on&off");
@@ -280,15 +273,13 @@ TEST_F(SettingTest, TapsBesideTheControlsDoNothingAndTheEqualizerRowOpensItsPopu
     EXPECT_NE(open_equalizer(), nullptr);
 }
 
-TEST_F(SettingTest, MissingKeysShowOnAndTheFirstFlipWritesOff)
+TEST_F(SettingTest, SwitchesShowTheirKeysAndEveryFlipWritesIt)
 {
+    set_int(SHELF, 5);
     open_settings();
-    EXPECT_TRUE(logged("wifi_direct_5g.cpp: content_get_cb(") &&
-                logged("> Failed to get Wifi direct prefer 5g state"));
-    EXPECT_TRUE(logged("shelfPeek_image.cpp: content_get_cb(") &&
-                logged("> Failed to get shelfPeek Image to Server state"));
-    ASSERT_TRUE(on(control(0)));
-    ASSERT_TRUE(on(control(2)));
+    EXPECT_TRUE(logged("> value: 5"));
+    ASSERT_TRUE(on(control(0))) << "a missing key shows on";
+    ASSERT_TRUE(on(control(2))) << "any value but 0 shows on";
     EXPECT_EQ(get_bool(WIFI), std::nullopt) << "showing the preset writes nothing";
 
     click(control(0));
@@ -300,22 +291,9 @@ TEST_F(SettingTest, MissingKeysShowOnAndTheFirstFlipWritesOff)
 
     click(control(2));
     EXPECT_EQ(get_int(SHELF), 0);
+    click(control(2));
+    EXPECT_EQ(get_int(SHELF), 1) << "on is written as 1";
     EXPECT_EQ(get_bool(WIFI), 1);
-}
-
-TEST_F(SettingTest, ShelfPeekHoldingFiveShowsOnAndFlipsWriteZeroThenOne)
-{
-    set_int(SHELF, 5);
-    set_bool(WIFI, 0);
-    open_settings();
-    EXPECT_TRUE(logged("> value: 5"));
-    EXPECT_TRUE(on(control(2)));
-    EXPECT_FALSE(on(control(0)));
-    click(control(2));
-    EXPECT_EQ(get_int(SHELF), 0);
-    click(control(2));
-    EXPECT_EQ(get_int(SHELF), 1);
-    EXPECT_EQ(get_bool(WIFI), 0);
 }
 
 TEST_F(SettingTest, RealisingRowsAgainReadsTheKeysAndWritesNothing)
@@ -401,8 +379,12 @@ TEST_F(SettingTest, StoredModelIsPreselectedOnlyOnAnExactMatch)
     press(popup, "button2");  // Close
     EXPECT_EQ(shown_popup(), nullptr);
 
-    for (const char *stored : {"nuvr1_0_bmf_type", "NUVR1_0_BMF_TYPE ", ""}) {
-        set_str(MODEL, stored);
+    /* Another case, a trailing blank, an empty text, no key: nothing. */
+    for (const char *stored : {"nuvr1_0_bmf_type", "NUVR1_0_BMF_TYPE ", "", "(none)"}) {
+        if (std::string(stored) == "(none)")
+            ASSERT_EQ(vconf_unset(MODEL), VCONF_OK);
+        else
+            set_str(MODEL, stored);
         tap_row_text(0);  // the equalizer row is selected again only after another row
         popup = open_equalizer();
         ASSERT_NE(popup, nullptr) << stored;
@@ -416,6 +398,21 @@ TEST_F(SettingTest, StoredModelIsPreselectedOnlyOnAnExactMatch)
     popup = open_equalizer();
     EXPECT_EQ(elm_radio_value_get(radios(popup)[0]), 1);
     EXPECT_TRUE(logged("equalizer_setting.cpp: gl_content_get_cb(") && logged("] t type!!\n"));
+    int min_h = 0;
+    evas_object_size_hint_min_get(list_box(popup), nullptr, &min_h);
+    EXPECT_EQ(min_h, 288);
+}
+
+TEST_F(SettingTest, EqualizerListHeightFollowsTheScaleCutToWholePixels)
+{
+    elm_config_scale_set(1.3);
+    run_loop(0.2);
+    open_settings();
+    Evas_Object *popup = open_equalizer();
+    ASSERT_NE(popup, nullptr);
+    int min_h = 0;
+    evas_object_size_hint_min_get(list_box(popup), nullptr, &min_h);
+    EXPECT_EQ(min_h, 374);
 }
 
 TEST_F(SettingTest, OkWritesTheLastTappedRadioOfAnyPopup)
