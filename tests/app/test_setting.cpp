@@ -8,12 +8,10 @@
 #include <vconf.h>
 #include <vconf_store.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <iterator>
 
 #include "fixture.h"
 #include "setting/PXN_partition_switch.h"
@@ -152,8 +150,7 @@ protected:
         return ancestor(evas_object_top_at_xy_get(evas, 540, 822, EINA_TRUE, EINA_TRUE),
                         "Elm_Popup");
     }
-    /* The radios of the equalizer popup, rows 1 to 3. */
-    /* The box that holds the equalizer popup's list. */
+    /* The box that holds the equalizer popup's list, and its radios. */
     static Evas_Object *list_box(Evas_Object *popup)
     {
         return elm_object_part_content_get(elm_object_content_get(popup), "elm.swallow.content");
@@ -192,9 +189,7 @@ protected:
     std::string notifications() const
     {
         std::ifstream in(dir_ + "/platform/notifications");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     static std::string toast_text()
     {
@@ -415,7 +410,7 @@ TEST_F(SettingTest, EqualizerListHeightFollowsTheScaleCutToWholePixels)
     EXPECT_EQ(min_h, 374);
 }
 
-TEST_F(SettingTest, OkWritesTheLastTappedRadioOfAnyPopup)
+TEST_F(SettingTest, OnlyOkWritesAndItWritesTheLastTappedRadioOfAnyPopup)
 {
     set_str(MODEL, "NUVR1_0_T_TYPE");
     open_settings();
@@ -427,15 +422,23 @@ TEST_F(SettingTest, OkWritesTheLastTappedRadioOfAnyPopup)
     press(popup, "button1");  // OK before any tap in this process
     EXPECT_TRUE(deleted);
     EXPECT_TRUE(logged("> [ok_btn_clicked_cb:") && logged("] radio index = 0\n"));
-    run_loop(0.2);
-    EXPECT_EQ(counter.total(), 0);
+
+    tap_row_text(0);
+    popup = open_equalizer();
+    click(radios(popup)[1]);
+    watch_del(popup, &deleted);
+    ASSERT_TRUE(press_back());
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(nf_items(), 2) << "back closed the popup only";
 
     tap_row_text(0);
     popup = open_equalizer();
     click(radios(popup)[2]);
     EXPECT_EQ(elm_radio_value_get(radios(popup)[0]), 3);
     press(popup, "button2");  // Close
-    EXPECT_EQ(get_str(MODEL), "NUVR1_0_T_TYPE");
+    EXPECT_EQ(shown_popup(), nullptr);
+    run_loop(0.2);
+    EXPECT_EQ(counter.total(), 0) << "OK without a tap, back or Close wrote";
 
     tap_row_text(0);
     popup = open_equalizer();
@@ -450,29 +453,6 @@ TEST_F(SettingTest, OkWritesTheLastTappedRadioOfAnyPopup)
     EXPECT_EQ(get_str(MODEL), "NUVR1_0_BMF_TYPE");
     run_loop(0.2);
     EXPECT_EQ(counter.writes[MODEL], 2);
-}
-
-TEST_F(SettingTest, BackAndCloseLeaveTheModelAlone)
-{
-    set_str(MODEL, "NUVR2_0");
-    open_settings();
-    write_counter counter;
-    Evas_Object *popup = open_equalizer();
-    click(radios(popup)[0]);
-    bool deleted = false;
-    watch_del(popup, &deleted);
-    ASSERT_TRUE(press_back());
-    EXPECT_TRUE(deleted);
-    EXPECT_EQ(nf_items(), 2) << "back closed the popup only";
-
-    tap_row_text(0);
-    popup = open_equalizer();
-    click(radios(popup)[1]);
-    press(popup, "button2");
-    EXPECT_EQ(shown_popup(), nullptr);
-    run_loop(0.2);
-    EXPECT_EQ(counter.total(), 0);
-    EXPECT_EQ(get_str(MODEL), "NUVR2_0");
 }
 
 TEST_F(SettingTest, PartitionSwitchAsksFirstAndOkClosesThenRequests)
