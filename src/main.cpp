@@ -135,6 +135,13 @@ void appdata_set_block_edje(Evas_Object *block_edje)
         forget_on_del(block_edje, &ad.block_edje);
 }
 
+void appdata_set_setting_list(Evas_Object *list)
+{
+    ad.setting_list = list;
+    if (list)
+        forget_on_del(list, &ad.setting_list);
+}
+
 Evas_Object *load_edj(Evas_Object *parent, const char *file, const char *group)
 {
     LOGD("START");

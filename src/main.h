@@ -39,6 +39,8 @@ void appdata_set_block_edje(Evas_Object *block_edje);
 Evas_Object *appdata_get_nf(void);
 void appdata_set_nf(Evas_Object *nf);
 int appdata_get_fridgeLaunchFlag(void);
+/* The settings list; the record forgets it when the list is deleted. */
+void appdata_set_setting_list(Evas_Object *list);
 
 bool _create(void *user_data);
 void _terminate(void *user_data);

@@ -235,3 +235,10 @@ std::string AppTest::make_db(const std::string &model, const std::string &sql)
     set_str("memory/refrigerator/ModelName", model.c_str());
     return path;
 }
+
+void AppTest::press_more()
+{
+    feed_key(ECORE_EVENT_KEY_DOWN, "F2");
+    feed_key(ECORE_EVENT_KEY_UP, "F2");
+    run_loop(0.2);
+}

@@ -67,6 +67,10 @@ protected:
      * model name key. Returns the database path. */
     std::string make_db(const std::string &model, const std::string &sql);
 
+    /* Presses the hardware more key (a real F2 key event) and lets the
+     * handlers run. */
+    static void press_more();
+
     std::string dir_;
     appdata_s *ad_ = nullptr;
     bool exited_ = false;

@@ -94,18 +94,43 @@ need_parts "$theme" "$g" elm.swallow.bar elm.cur.progressbar elm.text elm.text.s
 need_reaction "$theme" "$g" "elm,state,pulse,start" elm
 need_reaction "$theme" "$g" "elm,state,pulse,stop" elm
 
-for g in elm/genlist/item/type1/default elm/genlist/item_compress/type1/default; do
+for g in elm/genlist/item/type1/default elm/genlist/item_compress/type1/default \
+         elm/genlist/item/default/default elm/genlist/item_compress/default/default; do
     need_parts "$theme" "$g" elm.text elm.text.sub elm.swallow.icon elm.swallow.end
     need_reaction "$theme" "$g" "elm,state,selected" elm
     need_reaction "$theme" "$g" "elm,state,unselected" elm
 done
 
+need_parts "$theme" elm/notify/block_events/popup/default block_events
+need_emit "$theme" elm/notify/block_events/popup/default "elm,action,click" elm
+need_parts "$theme" elm/notify/center/popup/default elm.swallow.content
+g="elm/popup/base/default"
+need_parts "$theme" "$g" elm.text.title elm.swallow.title.icon elm.bg.title elm.swallow.content \
+    elm.swallow.action_area elm.swallow.background
+for s in title_area,visible title_area,hidden title,text,visible title,text,hidden \
+         title,icon,visible title,icon,hidden action_area,visible action_area,hidden; do
+    need_reaction "$theme" "$g" "elm,state,$s" elm
+done
+need_parts "$theme" elm/popup/content/popup/default elm.swallow.content
+need_parts "$theme" elm/popup/buttons1/popup/default elm.swallow.content.button1
+need_parts "$theme" elm/popup/buttons2/popup/default elm.swallow.content.button1 elm.swallow.content.button2
+need_parts "$theme" elm/popup/buttons3/popup/default elm.swallow.content.button1 \
+    elm.swallow.content.button2 elm.swallow.content.button3
+need_parts "$theme" elm/label/base/popup/default elm.text
+
+g="elm/radio/base/default"
+need_parts "$theme" "$g" elm.text elm.swallow.content
+need_emit "$theme" "$g" "elm,action,radio,toggle" elm
+need_reaction "$theme" "$g" "elm,state,radio,on" elm
+need_reaction "$theme" "$g" "elm,state,radio,off" elm
+
 need_parts "$theme" elm/layout/application/default elm.swallow.content
 need_parts "$theme" elm/layout/editfield/singleline elm.swallow.content
+need_parts "$theme" elm/layout/notification/toast elm.text
 
 g="elm/naviframe/item/basic/default"
 need_parts "$theme" "$g" elm.text.title title_right_btn title_left_btn \
-    elm.swallow.prev_btn elm.swallow.content
+    elm.swallow.prev_btn elm.swallow.content toolbar_more_btn
 need_reaction "$theme" "$g" "elm,state,title,hide" elm
 need_reaction "$theme" "$g" "elm,state,title,show" elm
 for s in cur,pushed new,pushed cur,popped prev,popped; do
