@@ -19,9 +19,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common.h"
 #include "log.h"
 #include "micom_channel.h"
+#include "text_util.h"
 
 struct db_handle_s {
     sqlite3_stmt *stmt;
