@@ -98,6 +98,24 @@ bool listed(const option_record &record)
            (option_supported(record.support, icemaker_value) && record.developerOnly != 1);
 }
 
+/* A report in the log box: the title (clearing it), the long form of all
+ * 37 values for developer value 1, else a line for each option below
+ * options that shown() lets through; then the closing line. */
+void write_report(const char *title, const option_bytes &bytes, int options,
+                  bool (*shown)(const option_record &))
+{
+    append_entry_data(title, 1);
+    if (developer_value == 1) {
+        append_entry_data(option_long_form(bytes).c_str(), 0);
+    } else {
+        for (int n = 0; n < options; n++) {
+            if (shown(optionInfo[static_cast<std::size_t>(n)]))
+                append_entry_data(option_report_line(n, option_value_get(bytes, n)).c_str(), 0);
+        }
+    }
+    append_entry_data(REPORT_END, 0);
+}
+
 void _sub_item_clicked_cb(void *data, Evas_Object *, void *);
 void _main_item_clicked_cb(void *data, Evas_Object *, void *);
 
@@ -275,34 +293,18 @@ void _set_changing_option_value(int n, int value)
 void _display_saved_option_value(void)
 {
     LOGD("START");
-    append_entry_data("=== DISPLAY MICOM OPTION === ", 1);
-    if (developer_value == 1) {
-        append_entry_data(option_long_form(optSaved).c_str(), 0);
-    } else {
-        for (int n = 0; n < optionCount; n++) {
-            const option_record &record = optionInfo[static_cast<std::size_t>(n)];
-            if (!option_supported(record.support, icemaker_value) || record.developerOnly == 1)
-                continue;
-            append_entry_data(option_report_line(n, _get_saved_option_value(n)).c_str(), 0);
-        }
-    }
-    append_entry_data(REPORT_END, 0);
+    write_report("=== DISPLAY MICOM OPTION === ", optSaved, optionCount,
+                 [](const option_record &record) {
+                     return option_supported(record.support, icemaker_value) &&
+                            record.developerOnly != 1;
+                 });
 }
 
 void _display_changing_option_value(void)
 {
     LOGD("START");
-    append_entry_data("=== DISPLAY OPTION === ", 1);
-    if (developer_value == 1) {
-        append_entry_data(option_long_form(optChanging).c_str(), 0);
-    } else {
-        for (int n = 0; n < OPTION_COUNT; n++) {
-            if (optionInfo[static_cast<std::size_t>(n)].developerOnly != 0)
-                continue;
-            append_entry_data(option_report_line(n, _get_changing_option_value(n)).c_str(), 0);
-        }
-    }
-    append_entry_data(REPORT_END, 0);
+    write_report("=== DISPLAY OPTION === ", optChanging, OPTION_COUNT,
+                 [](const option_record &record) { return record.developerOnly == 0; });
 }
 
 void init_controloption(void)

@@ -16,15 +16,7 @@ sub_x=780       # the sub list: 500 x 500 at (530, 650)
 row_y() { echo $((650 + $1 * row_height + row_height / 2)); }
 
 start_display
-"$bin/micom-service" >"$work/micom.log" 2>&1 &
-pids+=($!)
-model=""
-for _ in $(seq 50); do
-  model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
-  sleep 0.1
-done
-[[ -n "$model" ]] || fail "the micom service wrote no model name"
-install_db "$model"
+start_micom
 before_byte=$("$bin/panel-keys" get db/refrigerator/RefOption03)
 
 keys=(memory/refrigerator/TxMessage)
@@ -34,12 +26,7 @@ for n in 01 02 03 04 05 06 07 08 09 10 11 12 13; do keys+=("db/refrigerator/RefO
   2>"$work/watch.err" &
 pids+=($!)
 
-"$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
-app=$!
-pids+=($app)
-wait_for "$work/app.log" "init_controloption" 20 || fail "the test view was not built"
-xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
-sleep 1.5
+start_app
 
 # The control-option button: 210 x 60 at (450, 1455).
 xdotool mousemove 555 1485 click 1

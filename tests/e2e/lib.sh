@@ -49,3 +49,30 @@ wait_for() {
   done
   return 1
 }
+
+# start_micom [OPTION...]: the micom service in the background (its output
+# in $work/micom.log); waits for the model name it writes and installs the
+# sample database for that model, which it leaves in $model.
+start_micom() {
+  "$bin/micom-service" "$@" >"$work/micom.log" 2>&1 &
+  pids+=($!)
+  model=""
+  for _ in $(seq 50); do
+    model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
+    sleep 0.1
+  done
+  [[ -n "$model" ]] || fail "the micom service wrote no model name"
+  install_db "$model"
+}
+
+# start_app: the application launched directly on the test view (its output
+# in $work/app.log, its pid in $app); waits until the view is built and its
+# window shown.
+start_app() {
+  "$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
+  app=$!
+  pids+=($app)
+  wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
+  xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
+  sleep 1.5
+}

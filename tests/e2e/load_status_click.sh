@@ -8,26 +8,12 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
-"$bin/micom-service" >"$work/micom.log" 2>&1 &
-pids+=($!)
-model=""
-for _ in $(seq 50); do
-  model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
-  sleep 0.1
-done
-[[ -n "$model" ]] || fail "the micom service wrote no model name"
-install_db "$model"
+start_micom
 
 "$bin/panel-keys" watch memory/refrigerator/TxMessage >"$work/watch.log" 2>&1 &
 pids+=($!)
 
-"$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
-app=$!
-pids+=($app)
-
-wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
-xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
-sleep 1.5
+start_app
 
 # Writes seen on TxMessage before the click (the version request).
 before=$(grep -c "^memory/refrigerator/TxMessage=" "$work/watch.log" || true)
