@@ -8,7 +8,6 @@
 
 #include <app_i18n.h>
 
-#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,11 +53,6 @@ std::string option(int main, int length, const std::string &name, int developer_
     return sql;
 }
 
-std::string key_of(int k)
-{
-    return option_byte_key(k);
-}
-
 /* Every write to TxMessage and the 13 option keys, as a watcher in another
  * process would see it (the value read when the notification runs). */
 struct key_watch {
@@ -75,15 +69,13 @@ struct key_watch {
     }
     void start()
     {
-        vconf_notify_key_changed(TX, changed_cb, this);
-        for (int k = 0; k < OPTION_BYTES; k++)
-            vconf_notify_key_changed(key_of(k).c_str(), changed_cb, this);
+        for (int k = -1; k < OPTION_BYTES; k++)
+            vconf_notify_key_changed(k < 0 ? TX : option_byte_key(k).c_str(), changed_cb, this);
     }
     void stop()
     {
-        vconf_ignore_key_changed(TX, changed_cb);
-        for (int k = 0; k < OPTION_BYTES; k++)
-            vconf_ignore_key_changed(key_of(k).c_str(), changed_cb);
+        for (int k = -1; k < OPTION_BYTES; k++)
+            vconf_ignore_key_changed(k < 0 ? TX : option_byte_key(k).c_str(), changed_cb);
     }
 };
 
@@ -107,16 +99,19 @@ protected:
     static void set_bytes(const option_bytes &bytes)
     {
         for (int k = 0; k < OPTION_BYTES; k++)
-            set_int(key_of(k).c_str(), bytes[k]);
+            set_int(option_byte_key(k).c_str(), bytes[k]);
+    }
+    static int get_int(const std::string &key)
+    {
+        int value = -1;
+        vconf_get_int(key.c_str(), &value);
+        return value;
     }
     static option_bytes key_bytes()
     {
         option_bytes bytes{};
-        for (int k = 0; k < OPTION_BYTES; k++) {
-            int value = -1;
-            EXPECT_EQ(vconf_get_int(key_of(k).c_str(), &value), 0);
-            bytes[k] = static_cast<std::uint8_t>(value);
-        }
+        for (int k = 0; k < OPTION_BYTES; k++)
+            bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)));
         return bytes;
     }
     static void press() { click_at(450 + 105, 1455 + 30); }
@@ -227,8 +222,8 @@ TEST_F(ControlOptionTest, BytesGoThroughTheLayoutAndUnreadableKeysKeepTheirByte)
     option_bytes bytes{};
     bytes[0] = 0x5A;
     set_bytes(bytes);
-    set_int(key_of(4).c_str(), 300);        // contributes 44 = 0b00101100
-    set_str(key_of(6).c_str(), "not int");  // unreadable
+    set_int(option_byte_key(4).c_str(), 300);        // contributes 44 = 0b00101100
+    set_str(option_byte_key(6).c_str(), "not int");  // unreadable
     open_test_view();
     press();
 
@@ -256,11 +251,11 @@ TEST_F(ControlOptionTest, BytesGoThroughTheLayoutAndUnreadableKeysKeepTheirByte)
     EXPECT_EQ(_get_changing_option_value(0), 13);
 
     // A key read once keeps its byte when it becomes unreadable again.
-    set_int(key_of(6).c_str(), 0x1C);  // option 20 = 7
+    set_int(option_byte_key(6).c_str(), 0x1C);  // option 20 = 7
     _read_option_vconf();
     EXPECT_EQ(_get_saved_option_value(20), 7);
     EXPECT_EQ(_get_changing_option_value(2), 0);  // the edit is gone
-    set_str(key_of(6).c_str(), "again");
+    set_str(option_byte_key(6).c_str(), "again");
     _read_option_vconf();
     EXPECT_EQ(_get_saved_option_value(20), 7);
     EXPECT_TRUE(logged("> Fail to get db/refrigerator/RefOption07: byte 6 kept as 28"));
@@ -268,32 +263,36 @@ TEST_F(ControlOptionTest, BytesGoThroughTheLayoutAndUnreadableKeysKeepTheirByte)
 
 TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
 {
-    std::string ascending;
-    for (int n = 0; n <= 9; n++)
-        ascending += option(n, 1, "N" + std::to_string(n));
-    make_db("RF1", CREATE + ascending);
-    open_test_view();
+    open_test_view();  // no model name: an empty table, only the Save row
+    EXPECT_TRUE(logged("> (NULL == modelNmae) -> _controloption_db_read() return"));
+    EXPECT_TRUE(logged("controloption.cpp: _init_controloptionInfo("));
     press();
-    EXPECT_EQ(rows(get_li_main()).size(), 11u);
-    refresh_now();
-    EXPECT_EQ(count_of(log_text(), "Opt  "), 10);
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"Save Option"}));
 
-    // Option 3 last: the count is 4, options 4 to 9 are read but not listed.
-    std::string three_last;
+    // Options 0 to 9 give a count of 10; with option 3 last, 4 (options 4 to
+    // 9 are read but not listed).
+    std::string ascending, three_last;
+    for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9})
+        ascending += option(n, 1, "N" + std::to_string(n));
     for (int n : {0, 1, 2, 4, 5, 6, 7, 8, 9, 3})
         three_last += option(n, 1, "N" + std::to_string(n));
+    make_db("RF1", CREATE + ascending);
+    _controloption_db_read();
+    press();
+    EXPECT_TRUE(logged("> Option List update, count = 10"));
     make_db("RF1", CREATE + three_last);
     _controloption_db_read();
     press();
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: N0", "1: N1", "2: N2", "3: N3", "Save Option"}));
+    refresh_now();
+    EXPECT_EQ(count_of(log_text(), "Opt  "), 4);
 
-    // MAIN_NUMBER 37 stops the read; the rows before it stay. A developer-only
-    // mark of the previous read is kept (it hides option 5 from the working
-    // report although no row names it now).
+    // MAIN_NUMBER 37 stops the read; the rows before it stay. The
+    // developer-only mark of the previous read stays too: option 5 is left
+    // out of the working report although no row names it now.
     make_db("RF1", CREATE + option(5, 1, "Dev", 1));
     _controloption_db_read();
     make_db("RF1", CREATE + option(0, 1, "A") + db_row(37, 0, 1, "Bad", "x") + option(1, 1, "B"));
-    clear_log();
     _controloption_db_read();
     EXPECT_TRUE(logged("E/" EM_PACKAGE_ID ": controloption.cpp: _controloption_db_read(") &&
                 logged("> Out of range: Main number"));
@@ -303,19 +302,14 @@ TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
     EXPECT_EQ(count_of(log_text(), "Opt  "), 36);
     EXPECT_EQ(log_text().find("Opt  05"), std::string::npos);
 
-    // SUB_NUMBER 16 stops it too, after the row's option fields are taken;
-    // a NULL name leaves the field empty (no row).
+    // SUB_NUMBER 16 stops it too; a NULL name leaves the record unnamed (no
+    // row). Then no database: the table stays as it was.
     make_db("RF1", CREATE + db_row(0, 0, 1, "A", "x") +
                        "INSERT INTO controloption VALUES(0, -1, 1, 0, 1, 1, 1, 1, 1, NULL, NULL,"
                        " 'no name', '');" +
                        db_row(2, 16, 3, "Wide", "x") + db_row(3, 0, 1, "Never", "x"));
-    clear_log();
     _controloption_db_read();
     EXPECT_TRUE(logged("> Out of range: Sub number"));
-    press();
-    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: A", "Save Option"}));
-
-    // No database: the table stays as it was.
     set_str("memory/refrigerator/ModelName", "NoSuchModel");
     _controloption_db_read();
     EXPECT_TRUE(logged("> (PRIVATE_APP_ERROR_OK != db_open(dbFileName)) -> _controloption_db_read() return"));
@@ -323,73 +317,53 @@ TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: A", "Save Option"}));
 }
 
-TEST_F(ControlOptionTest, EmptyTableStillEndsWithTheSaveRow)
+TEST_F(ControlOptionTest, VisibilityAndReportFormByDeveloperValue)
 {
-    open_test_view();  // no model name: nothing read
-    EXPECT_TRUE(logged("> (NULL == modelNmae) -> _controloption_db_read() return"));
-    EXPECT_TRUE(logged("controloption.cpp: _init_controloptionInfo("));
-    press();
-    EXPECT_EQ(rows(get_li_main()), (rows_t{"Save Option"}));
-    refresh_now();
-    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ", {}));
-}
-
-TEST_F(ControlOptionTest, VisibilityByDeveloperSupportAndIceMaker)
-{
-    const std::string table = CREATE + option(0, 1, "Plain") + option(1, 1, "DevOnly", 1) +
-                              option(2, 1, "Pitcher", 0, 4) + option(3, 1, "Dispenser", 0, 2) +
-                              option(4, 1, "Combo", 0, 6) + option(5, 1, "") + option(6, 1, "Last");
-    make_db("RF1", table);
-    open_test_view();
-    press();  // ice maker 3: support 4 and 6 are not supported
-    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "3: Dispenser", "6: Last", "Save Option"}));
-    refresh_now();
-    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ",
-                                 {"Opt  00 : 0", "Opt  03 : 0", "Opt  05 : 0", "Opt  06 : 0"}));
-
-    ASSERT_EQ(vconf_unset(ICEMAKER), 0);
-    press();
-    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "2: Pitcher", "3: Dispenser", "4: Combo",
-                                           "6: Last", "Save Option"}));
-}
-
-TEST_F(ControlOptionTest, DeveloperValueChoosesListsAndReportForm)
-{
-    const std::string table = CREATE + option(0, 1, "Plain") + option(1, 1, "DevOnly", 1) +
-                              option(2, 1, "Pitcher", 0, 4);
-    make_db("RF1", table);
-    set_int(DEVELOPER, 1);
+    make_db("RF1", CREATE + option(0, 1, "Plain") + option(1, 1, "DevOnly", 1) +
+                       option(2, 1, "Pitcher", 0, 4) + option(3, 1, "Dispenser", 0, 2) +
+                       option(4, 1, "Combo", 0, 6) + option(5, 1, "") + option(6, 1, "Last"));
     option_bytes bytes{};
     option_value_set(bytes, 5, 7);
     option_value_set(bytes, 36, 6);
     set_bytes(bytes);
     open_test_view();
-    press();
-    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "1: DevOnly", "2: Pitcher", "Save Option"}));
+    press();  // developer 0, ice maker 3: support 4 and 6 unsupported
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "3: Dispenser", "6: Last", "Save Option"}));
     refresh_now();
+    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ",
+                                 {"Opt  00 : 0", "Opt  03 : 0", "Opt  05 : 7", "Opt  06 : 0"}));
+    ASSERT_EQ(vconf_unset(ICEMAKER), 0);  // unreadable: every option supported
+    press();
+    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "2: Pitcher", "3: Dispenser", "4: Combo",
+                                           "6: Last", "Save Option"}));
 
-    // Long form: eight rows, entries five blanks apart; option 5 opens row 2.
-    // (The log box drops the tabs that begin each row; option_data's test
-    // sees them.)
+    // Developer 1: every named option, and the long form (eight rows,
+    // entries five blanks apart, option 5 opening row 2; the log box drops
+    // the tabs that begin each row, option_data's test sees them).
+    set_int(DEVELOPER, 1);
+    set_int(ICEMAKER, 3);
+    press_back();
+    open_test_view();
+    press();
+    EXPECT_EQ(rows(get_li_main()).size(), 7u);
+    refresh_now();
     std::string expected;
     for (int n = 0; n < 37; n++) {
-        expected += n % 5 == 0 ? "" : "     ";
-        expected += "Opt  " + std::string(n < 10 ? "0" : "") + std::to_string(n) + " : " +
-                    std::to_string(n == 5 ? 7 : n == 36 ? 6 : 0);
-        if (n % 5 == 4)
-            expected += "<br>";
+        expected += std::string(n % 5 == 0 ? "" : "     ") + "Opt  " + (n < 10 ? "0" : "") +
+                    std::to_string(n) + " : " + std::to_string(n == 5 ? 7 : n == 36 ? 6 : 0) +
+                    (n % 5 == 4 ? "<br>" : "");
     }
     EXPECT_EQ(log_text(), "<br>=== DISPLAY MICOM OPTION === <br>" + expected + "<br>" + END);
     EXPECT_NE(log_text().find("<br>Opt  05 : 7     Opt  06 : 0"), std::string::npos);
 
-    // Developer value 2: every option listed, but reports per line.
+    // Developer 2: every option listed, but the reports per line.
     set_int(DEVELOPER, 2);
     press_back();
     open_test_view();
     press();
-    EXPECT_EQ(rows(get_li_main()).size(), 4u);
+    EXPECT_EQ(rows(get_li_main()).size(), 7u);
     refresh_now();
-    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ", {"Opt  00 : 0"}));
+    EXPECT_EQ(count_of(log_text(), "<br>Opt  "), 4);
 
     // Unreadable at build: error line, the key written 0, developer 0.
     ASSERT_EQ(vconf_unset(DEVELOPER), 0);
@@ -397,11 +371,9 @@ TEST_F(ControlOptionTest, DeveloperValueChoosesListsAndReportForm)
     open_test_view();
     EXPECT_TRUE(logged("E/" EM_PACKAGE_ID ": controloption.cpp: init_controloption(") &&
                 logged("> fail get VCONFKEY_REFRIGERATOR_ENGINEER_DEVELOPER_MODE "));
-    int value = -1;
-    EXPECT_EQ(vconf_get_int(DEVELOPER, &value), 0);
-    EXPECT_EQ(value, 0);
+    EXPECT_EQ(get_int(DEVELOPER), 0);
     press();
-    EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "Save Option"}));
+    EXPECT_EQ(rows(get_li_main()).size(), 4u);
 }
 
 TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
@@ -426,12 +398,11 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     EXPECT_STREQ(elm_object_item_text_get(selected_sub()), "2: v2");
     std::vector<std::string> working;
     for (int n = 0; n < 37; n++)
-        working.push_back("Opt  " + std::string(n < 10 ? "0" : "") + std::to_string(n) + " : " +
-                          std::to_string(n == 7 ? 2 : n == 4 ? 5 : n == 3 ? 9 : 0));
+        working.push_back(std::string("Opt  ") + (n < 10 ? "0" : "") + std::to_string(n) + " : " +
+                          std::to_string(option_value_get(bytes, n)));
     EXPECT_EQ(log_text(), report("=== DISPLAY OPTION === ", working) + "<br>option 7 : 2");
 
-    // A tap on a value changes the working copy only: nothing is sent, no
-    // key is written.
+    // A value tap changes the working copy only: nothing sent, no key written.
     tap(get_li_sub(), "3: v3");
     EXPECT_TRUE(logged("> sub clicked: 3"));
     EXPECT_EQ(_get_changing_option_value(7), 3);
@@ -443,39 +414,23 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     tap(get_li_main(), "2: Zero bits");
     EXPECT_EQ(rows(get_li_sub()), (rows_t{"0: v0"}));
     EXPECT_NE(selected_sub(), nullptr);
-
     clear_log();
     tap(get_li_main(), "4: Narrow in db");  // value 5, four rows: none selected
     EXPECT_EQ(rows(get_li_sub()).size(), 4u);
     EXPECT_EQ(selected_sub(), nullptr);
-    EXPECT_FALSE(logged("> option 4 : "));
     EXPECT_EQ(log_text().find("option 4 :"), std::string::npos);
-
     tap(get_li_main(), "3: Wide in db");  // only the 16 described values
     EXPECT_TRUE(logged("> option 3 has a 6-bit field: only the values 0 to 15 are listed"));
     EXPECT_EQ(rows(get_li_sub()).size(), 16u);
     EXPECT_STREQ(elm_object_item_text_get(selected_sub()), "9: v9");
-
     tap(get_li_main(), "8: Negative");
     EXPECT_TRUE(rows(get_li_sub()).empty());
-}
 
-TEST_F(ControlOptionTest, EditIsLostOnReopeningWithoutSave)
-{
-    make_db("RF1", CREATE + option(7, 2, "Two bits"));
-    open_test_view();
+    // Reopening without a save loses the edit.
     press();
+    EXPECT_EQ(_get_changing_option_value(7), 2);
     refresh_now();
-    tap(get_li_main(), "7: Two bits");
-    tap(get_li_sub(), "3: v3");
-    EXPECT_EQ(_get_changing_option_value(7), 3);
-    press();
-    EXPECT_EQ(_get_changing_option_value(7), 0);
-    EXPECT_TRUE(rows(get_li_sub()).empty());
-    refresh_now();
-    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ", {"Opt  00 : 0", "Opt  01 : 0",
-                                 "Opt  02 : 0", "Opt  03 : 0", "Opt  04 : 0", "Opt  05 : 0",
-                                 "Opt  06 : 0", "Opt  07 : 0"}));
+    EXPECT_NE(log_text().find("<br>Opt  07 : 2<br>"), std::string::npos);
 }
 
 TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfterEightSeconds)
@@ -504,7 +459,7 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     run_loop(2.0);
     std::vector<std::string> expected{std::string(TX) + "="};
     for (int k = 0; k < 13; k++)
-        expected.push_back(key_of(k) + "=" + std::to_string(saved[k]));
+        expected.push_back(option_byte_key(k) + "=" + std::to_string(saved[k]));
     for (int s = 1; s <= 13; s++)
         expected.push_back(std::string(TX) + "=" + option_save_command(s));
     std::vector<std::string> seen;
@@ -522,7 +477,7 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
 
     // The view stays blocked until the refresh 8 s after the tap, which
     // shows the values re-read from the keys.
-    set_int(key_of(0).c_str(), 0x1F);
+    set_int(option_byte_key(0).c_str(), 0x1F);
     run_loop(4.5);
     EXPECT_TRUE(blocked());
     run_loop(2.0);
@@ -536,8 +491,8 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     tap(get_li_main(), "Save Option");
     run_loop(2.0);
     ASSERT_EQ(watch_.writes.size(), 27u);
-    EXPECT_EQ(watch_.writes[1].second, key_of(0) + "=31");
-    EXPECT_EQ(watch_.writes[5].second, key_of(4) + "=129");
+    EXPECT_EQ(watch_.writes[1].second, option_byte_key(0) + "=31");
+    EXPECT_EQ(watch_.writes[5].second, option_byte_key(4) + "=129");
     EXPECT_EQ(watch_.writes[14].second, std::string(TX) + "=SET_OPTION_01");
     EXPECT_EQ(watch_.writes[26].second, std::string(TX) + "=SET_OPTION_13");
 }
