@@ -122,14 +122,30 @@ protected:
         onOptionAllSavedCb(nullptr);
     }
     static bool blocked() { return evas_object_visible_get(appdata_get_block_edje()); }
+    /* Runs the loop until the view is unblocked (at most limit seconds
+     * after since); the seconds from since to then. */
+    static double unblocked_after(double since, double limit)
+    {
+        while (blocked() && ecore_time_get() - since < limit)
+            run_loop(0.02);
+        return ecore_time_get() - since;
+    }
     /* A real tap on the row of a list with the given text. */
     static void tap(Evas_Object *list, const std::string &text)
     {
         Elm_Object_Item *item = row(list, text);
         ASSERT_NE(item, nullptr) << text;
         elm_list_item_show(item);
-        settle();
+        /* A freshly filled list is laid out at the next render, which a
+         * loaded machine may not have reached yet. */
         Evas_Object *track = elm_object_item_track(item);
+        int x = 0, y = 0, w = 0, h = 0;
+        for (int i = 0; i < 100 && h == 0; i++) {
+            evas_smart_objects_calculate(evas_object_evas_get(list));
+            settle();
+            evas_object_geometry_get(track, &x, &y, &w, &h);
+        }
+        EXPECT_GT(h, 0) << text << " was never laid out";
         click(track);
         elm_object_item_untrack(item);
     }
@@ -163,6 +179,7 @@ TEST_F(ControlOptionTest, OpeningRequestsBlocksListsAndRefreshesAfterTwoSeconds)
     set_bytes(bytes);
     open_test_view();
     set_str(TX, "");
+    double pressed = ecore_time_get();
     press();
     EXPECT_EQ(get_mode(), 6);
     EXPECT_TRUE(blocked());
@@ -182,10 +199,9 @@ TEST_F(ControlOptionTest, OpeningRequestsBlocksListsAndRefreshesAfterTwoSeconds)
     // the tap, not before.
     bytes[1] = 0x06;  // option 1 = 3
     set_bytes(bytes);
-    run_loop(1.5);
-    EXPECT_TRUE(blocked());
-    run_loop(1.0);
-    EXPECT_FALSE(blocked());
+    double refreshed = unblocked_after(pressed, 5.0);
+    EXPECT_GE(refreshed, 1.8);  // timers count from the loop's time, a little before the press
+    EXPECT_LT(refreshed, 4.0);
     EXPECT_EQ(is_working_controloption(), 0);
     EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ",
                                  {"Opt  00 : 13", "Opt  01 : 3", "Opt  02 : 0", "Opt  03 : 0",
@@ -469,7 +485,7 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     // The commands leave on the 0.1 s schedule of the tap.
     ASSERT_EQ(watch_.writes.size(), 27u);
     for (int s = 1; s <= 13; s++)
-        EXPECT_GE(watch_.writes[13 + s].first - tapped, 0.1 * s - 0.02) << "command " << s;
+        EXPECT_GE(watch_.writes[13 + s].first - tapped, 0.1 * s - 0.1) << "command " << s;
     EXPECT_EQ(log_count("> _timer_state_option = "), 13);
     EXPECT_TRUE(logged("> _timer_state_option = 13"));
     EXPECT_TRUE(blocked());
@@ -478,10 +494,9 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     // The view stays blocked until the refresh 8 s after the tap, which
     // shows the values re-read from the keys.
     set_int(option_byte_key(0).c_str(), 0x1F);
-    run_loop(4.5);
-    EXPECT_TRUE(blocked());
-    run_loop(2.0);
-    EXPECT_FALSE(blocked());
+    double refreshed = unblocked_after(tapped, 11.0);
+    EXPECT_GE(refreshed, 7.8);
+    EXPECT_LT(refreshed, 10.0);
     EXPECT_EQ(is_working_controloption(), 0);
     EXPECT_EQ(_get_saved_option_value(0), 15);
     EXPECT_NE(log_text().find("<br>Opt  00 : 15<br>"), std::string::npos);
