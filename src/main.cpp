@@ -23,6 +23,7 @@
 
 #include "app_base_view.h"
 #include "common.h"
+#include "fridge-function-test/controloption.h"
 #include "fridge-function-test/entry_monitor.h"
 #include "fridge-function-test/errorinfo.h"
 #include "fridge-function-test/forcerun.h"
@@ -46,10 +47,11 @@ struct running_test {
 };
 
 /* Consulted in this order by every mode change. */
-constexpr std::array<running_test, 4> running_tests{{
+constexpr std::array<running_test, 5> running_tests{{
     {8, is_working_selfdiagnosis, stop_selfdiagnosis},
     {7, is_working_errorHistory, stop_errorHistory},
     {4, is_working_loadstatus, stop_loadstatus},
+    {6, is_working_controloption, stop_controloption},
     {2, is_working_modeloption, stop_modeloption},
 }};
 
@@ -200,6 +202,9 @@ void _terminate(void *user_data)
     delete_loadstatus();
     delete_selfdiagnosis();
     delete_modeloption();
+    /* A pending option save series or refresh must not fire once the
+     * window is gone. */
+    delete_controloption();
     softap_destroy(data->static_ip.softap);
     data->static_ip.softap = nullptr;
     delete_forcerun();
@@ -262,6 +267,7 @@ void test_fridge_function_cb2(void *data, Evas_Object *, void *event_info)
     init_errorhistory();
     init_forcerun();
     init_list();
+    init_controloption();
     unblock_view();
 }
 

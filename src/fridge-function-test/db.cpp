@@ -20,9 +20,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "common.h"
 #include "log.h"
 #include "micom_channel.h"
+#include "text_util.h"
 
 struct db_handle_s {
     sqlite3_stmt *stmt;

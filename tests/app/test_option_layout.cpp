@@ -1,11 +1,12 @@
 /*
- * The option layout and codec, and the force-run status of a command: the
- * rules the screens and the tools share.
+ * The option layout and codec, the option reports' texts, and the force-run
+ * status of a command: the rules the screens and the tools share.
  */
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "option_data.h"
 #include "option_layout.h"
 #include "reference_tables.h"
 
@@ -66,6 +67,25 @@ TEST(OptionLayout, KeysCommandsAndSupport)
     EXPECT_FALSE(option_supported(4, 3));
     EXPECT_TRUE(option_supported(3, 3));
     EXPECT_TRUE(option_supported(0, 0));
+}
+
+TEST(OptionData, LongFormHasEightRowsOfThreeTabsAndFiveBlanks)
+{
+    option_bytes bytes{};
+    option_value_set(bytes, 5, 7);
+    option_value_set(bytes, 35, 3);
+    std::string text = option_long_form(bytes);
+    EXPECT_EQ(text.rfind("\t\t\tOpt  00 : 0     Opt  01 : 0     Opt  02 : 0", 0), 0u);
+    std::size_t row2 = text.find("<br>") + 4;
+    EXPECT_EQ(text.find("\t\t\tOpt  05 : 7     Opt  06 : 0     Opt  07", row2), row2);
+    EXPECT_EQ(text.substr(text.rfind("<br>")), "<br>\t\t\tOpt  35 : 3     Opt  36 : 0");
+    int rows = 0;
+    for (std::size_t at = text.find("\t\t\t"); at != std::string::npos; at = text.find("\t\t\t", at + 3))
+        rows++;
+    EXPECT_EQ(rows, 8);
+    EXPECT_EQ(option_report_line(7, 3), "Opt  07 : 3");
+    EXPECT_EQ(option_report_line(-1000000000, -5), "Opt  -1000000000 : -5");
+    EXPECT_EQ(option_report_line(-1000000000, -2147483647 - 1), "Opt  -1000000000 : -2147");
 }
 
 TEST(ForceRunStatus, FirstMatchingPrefixGivesTheStatus)
