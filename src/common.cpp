@@ -230,6 +230,18 @@ bool is_korean_language(void)
     return cut_text(lang->c_str(), LANGUAGE_BUFFER_SIZE - 1).compare(0, 5, "ko_KR") == 0;
 }
 
+void forget_on_del(Evas_Object *obj, Evas_Object **field)
+{
+    evas_object_event_callback_add(
+        obj, EVAS_CALLBACK_DEL,
+        [](void *data, Evas *, Evas_Object *deleted, void *) {
+            auto **slot = static_cast<Evas_Object **>(data);
+            if (*slot == deleted)
+                *slot = nullptr;
+        },
+        field);
+}
+
 std::string app_res_path(std::string_view relative)
 {
     std::unique_ptr<char, decltype(&free)> dir(app_get_resource_path(), &free);

@@ -63,6 +63,10 @@ std::optional<int> key_get_int(const char *key);
  * "ko_KR". A missing key counts as not Korean. */
 bool is_korean_language(void);
 
+/* Clears *field when obj is deleted, if it still points to obj, so that no
+ * record or accessor keeps a dangling widget pointer. */
+void forget_on_del(Evas_Object *obj, Evas_Object **field);
+
 /* Path of a file under the application's resource directory. */
 std::string app_res_path(std::string_view relative);
 
