@@ -233,6 +233,9 @@ void create_entry(Evas_Object *box, Evas_Object **entry_slot, const char *guide)
     elm_entry_single_line_set(entry, EINA_TRUE);
     elm_entry_scrollable_set(entry, EINA_TRUE);
     elm_object_part_text_set(entry, "elm.guide", guide);
+    /* Typed text as large as the labels: the stock entry's is too small to
+     * read on the panel. */
+    elm_entry_text_style_user_push(entry, "DEFAULT='font_size=30 color=#ffffff'");
     bool name = !strcmp(guide, "ssid");
     bool password = !strcmp(guide, "password");
     if (password)
@@ -258,6 +261,8 @@ void add_bottom_padding(static_ip_appdata *ad)
 Evas_Object *add_popup(static_ip_appdata *ad, const char *text, int timeout)
 {
     RETV_IF(NULL == ad, nullptr);
+    /* What the engineer is told, for those who follow the log. */
+    LOGD("popup [%s] for %d s", text ? text : "", timeout);
     if (ad->popup) {
         evas_object_del(ad->popup);
         ad->popup = nullptr;
