@@ -495,6 +495,9 @@ int wifi_initialize(void)
             return error;
         if (g.initialized)
             return (int)WIFI_ERROR_INVALID_OPERATION;
+        /* Only matters when this call starts Ecore: the library needs no
+         * system modules (nor their bus connections). */
+        ecore_app_no_system_modules();
         ecore_init();
         g.initialized = true;
         g.generation++;

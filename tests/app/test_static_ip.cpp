@@ -550,6 +550,9 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
     press_connect();
     ASSERT_TRUE(wait_popup(SUCCESS));
     radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
+    /* Its scan ends first: a refused press leaves the search state "not
+     * found", which an earlier scan still under way would then report. */
+    ASSERT_TRUE(wait_log("already show popup"));
 
     fail_call("wifi_scan", WIFI_ERROR_NOW_IN_PROGRESS, true);
     clear_log();
@@ -583,12 +586,13 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
 TEST_F(StaticIpTest, StateCallbacksLogWhatTheRadioDoes)
 {
     open();
-    connection_state_cb(static_cast<wifi_connection_state_e>(7), nullptr, nullptr);
+    connection_state_cb(static_cast<wifi_connection_state_e>(-2), nullptr, nullptr);
     EXPECT_TRUE(logged("Connection state changed callback, state : Unknown, Fail to get AP name "
                        "[WIFI_ERROR_INVALID_PARAMETER]\n"));
     fill({.ssid = "Lab"});
     press_connect();
     ASSERT_TRUE(wait_popup(SUCCESS));
+    ASSERT_TRUE(wait_log("already show popup")) << "the press's own scan has ended";
 
     /* Another program moves the radio: the library tells the screen. */
     clear_log();
