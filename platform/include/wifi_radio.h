@@ -1,6 +1,6 @@
 /*
  * The simulated Wi-Fi radio behind the desktop Wi-Fi library (desktop only,
- * C++): its state file, how it moves on with time, and the error names. Used
+ * C++): its state file and how it moves on with time. Used
  * by the library, by panel-wifi and by tests; the panel application never
  * includes this header.
  *
@@ -120,14 +120,6 @@ bool is_pending(const state &s, unsigned id);
 
 /* The chosen error for call (0 when none); a once-only one is used up. */
 int take_failure(state &s, std::string_view call);
-
-/* "WIFI_ERROR_..." or nullptr for a value without a name. */
-const char *error_name(int error);
-/* A name with or without "WIFI_ERROR_" (any case), or a number (decimal,
- * 0x hex, also 0xFE3B0305 without a name). */
-std::optional<int> parse_error(std::string_view text);
-/* Every named value, in the enumeration's order. */
-const std::vector<std::pair<int, const char *>> &error_table();
 
 /* Level 0 to 4 of a signal in dBm. */
 int rssi_level(int dbm);

@@ -1,7 +1,7 @@
 /*
  * The simulated Wi-Fi radio: its state file DIR/wifi/radio, the lock that
  * serialises changes between processes, how operations under way finish
- * with time, and the names of the library's error values (see wifi_radio.h).
+ * with time (see wifi_radio.h).
  *
  * File format: one entry per line, a word and then "key=value" fields; values
  * are percent-encoded (every byte outside A-Z a-z 0-9 . _ : / - becomes %XX),
@@ -549,65 +549,6 @@ int take_failure(state &s, std::string_view call)
         return error;
     }
     return WIFI_ERROR_NONE;
-}
-
-const std::vector<std::pair<int, const char *>> &error_table()
-{
-    static const std::vector<std::pair<int, const char *>> table = {
-        {WIFI_ERROR_NONE, "WIFI_ERROR_NONE"},
-        {WIFI_ERROR_INVALID_PARAMETER, "WIFI_ERROR_INVALID_PARAMETER"},
-        {WIFI_ERROR_OUT_OF_MEMORY, "WIFI_ERROR_OUT_OF_MEMORY"},
-        {WIFI_ERROR_INVALID_OPERATION, "WIFI_ERROR_INVALID_OPERATION"},
-        {WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED, "WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED"},
-        {WIFI_ERROR_OPERATION_FAILED, "WIFI_ERROR_OPERATION_FAILED"},
-        {WIFI_ERROR_NO_CONNECTION, "WIFI_ERROR_NO_CONNECTION"},
-        {WIFI_ERROR_NOW_IN_PROGRESS, "WIFI_ERROR_NOW_IN_PROGRESS"},
-        {WIFI_ERROR_ALREADY_EXISTS, "WIFI_ERROR_ALREADY_EXISTS"},
-        {WIFI_ERROR_OPERATION_ABORTED, "WIFI_ERROR_OPERATION_ABORTED"},
-        {WIFI_ERROR_DHCP_FAILED, "WIFI_ERROR_DHCP_FAILED"},
-        {WIFI_ERROR_INVALID_KEY, "WIFI_ERROR_INVALID_KEY"},
-        {WIFI_ERROR_NO_REPLY, "WIFI_ERROR_NO_REPLY"},
-        {WIFI_ERROR_SECURITY_RESTRICTED, "WIFI_ERROR_SECURITY_RESTRICTED"},
-        {WIFI_ERROR_PERMISSION_DENIED, "WIFI_ERROR_PERMISSION_DENIED"},
-        {WIFI_ERROR_NOT_SUPPORTED, "WIFI_ERROR_NOT_SUPPORTED"},
-    };
-    return table;
-}
-
-const char *error_name(int error)
-{
-    for (const auto &[value, name] : error_table())
-        if (value == error)
-            return name;
-    return nullptr;
-}
-
-std::optional<int> parse_error(std::string_view text)
-{
-    std::string upper;
-    for (char c : text)
-        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const auto &[value, name] : error_table())
-        if (upper == name || "WIFI_ERROR_" + upper == name)
-            return value;
-    bool negative = !text.empty() && text.front() == '-';
-    std::string_view digits = negative ? text.substr(1) : text;
-    int base = 10;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-        digits.remove_prefix(2);
-        base = 16;
-    }
-    unsigned long long magnitude = 0;
-    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
-    if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size())
-        return std::nullopt;
-    /* Hex values are the enumeration's 32-bit patterns (0xFE3B0307). */
-    if (base == 16 && !negative && magnitude <= 0xFFFFFFFFull)
-        return static_cast<int>(static_cast<unsigned>(magnitude));
-    long long value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-    if (magnitude > 0x80000000ull || value > 0x7FFFFFFFll || value < -0x80000000ll)
-        return std::nullopt;
-    return static_cast<int>(value);
 }
 
 int rssi_level(int dbm)

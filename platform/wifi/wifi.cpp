@@ -97,12 +97,6 @@ struct session {
 
 session g;
 
-const char *shown(int error)
-{
-    const char *name = wifi_radio::error_name(error);
-    return name ? name : "(unnamed error)";
-}
-
 /* Applies the radio's change under its lock; logs and returns false when the
  * radio cannot be read or written. */
 bool radio_update(const std::function<void(wifi_radio::state &)> &change, unsigned force = 0)
@@ -128,7 +122,8 @@ int chosen_error(const char *call)
     if (!radio_update([&](wifi_radio::state &s) { error = wifi_radio::take_failure(s, call); }))
         return WIFI_ERROR_OPERATION_FAILED;
     if (error != WIFI_ERROR_NONE)
-        dlog_print(DLOG_WARN, TAG, "%s: returns the chosen error %s (%d)", call, shown(error), error);
+        dlog_print(DLOG_WARN, TAG, "%s: returns the chosen error %d (0x%08X)", call, error,
+                   static_cast<unsigned>(error));
     return error;
 }
 

@@ -71,25 +71,6 @@ constexpr std::array<std::pair<char *static_ip_appdata::*, Evas_Object *static_i
         {&static_ip_appdata::dns2, &static_ip_appdata::entry_dns2},
     }};
 
-constexpr std::array<std::pair<int, const char *>, 16> ERROR_NAMES{{
-    {WIFI_ERROR_NONE, "WIFI_ERROR_NONE"},
-    {WIFI_ERROR_INVALID_PARAMETER, "WIFI_ERROR_INVALID_PARAMETER"},
-    {WIFI_ERROR_OUT_OF_MEMORY, "WIFI_ERROR_OUT_OF_MEMORY"},
-    {WIFI_ERROR_INVALID_OPERATION, "WIFI_ERROR_INVALID_OPERATION"},
-    {WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED, "WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED"},
-    {WIFI_ERROR_OPERATION_FAILED, "WIFI_ERROR_OPERATION_FAILED"},
-    {WIFI_ERROR_NO_CONNECTION, "WIFI_ERROR_NO_CONNECTION"},
-    {WIFI_ERROR_NOW_IN_PROGRESS, "WIFI_ERROR_NOW_IN_PROGRESS"},
-    {WIFI_ERROR_ALREADY_EXISTS, "WIFI_ERROR_ALREADY_EXISTS"},
-    {WIFI_ERROR_OPERATION_ABORTED, "WIFI_ERROR_OPERATION_ABORTED"},
-    {WIFI_ERROR_DHCP_FAILED, "WIFI_ERROR_DHCP_FAILED"},
-    {WIFI_ERROR_INVALID_KEY, "WIFI_ERROR_INVALID_KEY"},
-    {WIFI_ERROR_NO_REPLY, "WIFI_ERROR_NO_REPLY"},
-    {WIFI_ERROR_SECURITY_RESTRICTED, "WIFI_ERROR_SECURITY_RESTRICTED"},
-    {WIFI_ERROR_PERMISSION_DENIED, "WIFI_ERROR_PERMISSION_DENIED"},
-    {WIFI_ERROR_NOT_SUPPORTED, "WIFI_ERROR_NOT_SUPPORTED"},
-}};
-
 void free_texts(static_ip_appdata *ad)
 {
     for (const auto &[text, entry] : TEXTS) {
@@ -303,14 +284,6 @@ bool check_entry(static_ip_appdata *ad)
         if (!text || text[0] == '\0')
             return false;
     return true;
-}
-
-char *wifi_error_disp(int error)
-{
-    for (const auto &[value, name] : ERROR_NAMES)
-        if (value == error)
-            return strdup(name);
-    return nullptr;
 }
 
 std::string wifi_error_text(int error)

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "static/static_ip_data.h"
+#include "static/wifi_error.h"
 
 /* Main-menu entry: builds and pushes the screen (data: the record) and
  * initialises Wi-Fi; when that fails, tells so and pops the screen again. */
@@ -37,9 +38,6 @@ void take_form_texts(static_ip_appdata *ad);
 /* True when name, IP address, subnet mask and gateway are not empty. */
 bool check_entry(static_ip_appdata *ad);
 
-/* Name of a Wi-Fi error value as a malloc'ed copy the caller frees; NULL for
- * a value without a name (or when memory runs out). */
-char *wifi_error_disp(int error);
 /* The name for a log line: wifi_error_disp's, or "unnamed error 0x%08X". */
 std::string wifi_error_text(int error);
 

@@ -33,9 +33,20 @@ const char INCOMPLETE[] =
 const char CONNECTED_ALREADY[] =
     "Wi-Fi is already connected.<br>Please disconnect the Wi-Fi in Setting>Wi-Fi";
 
+/* What is typed: name and password as given, the addresses of a working
+ * configuration unless changed with set(). */
 struct form {
-    std::string ssid, password, ip = "10.0.0.20", subnet = "255.255.255.0",
-                                gateway = "10.0.0.1", dns1, dns2;
+    std::string ssid, password, ip = "10.0.0.20", subnet = "255.255.255.0", gateway = "10.0.0.1",
+                                dns1, dns2;
+    explicit form(std::string name = "", std::string pass = "")
+        : ssid(std::move(name)), password(std::move(pass))
+    {
+    }
+    form &set(std::string form::*field, std::string value)
+    {
+        this->*field = std::move(value);
+        return *this;
+    }
 };
 
 class StaticIpTest : public AppTest {
@@ -223,7 +234,7 @@ TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
     EXPECT_TRUE(logged("soft ap is NOT enabled. Activate wifi!"));
     EXPECT_FALSE(logged("check_wifi_and_activate("));
 
-    fill({.ssid = "Lab", .gateway = ""});
+    fill(form("Lab").set(&form::gateway, ""));
     clear_log();
     press_connect();
     EXPECT_EQ(popups(), texts_t{INCOMPLETE});
@@ -246,7 +257,7 @@ TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
 
     /* The refusal comes before anything else: when connected, even an
      * empty form gets the connected message only. */
-    fill({.ip = "", .subnet = "", .gateway = ""});
+    fill(form().set(&form::ip, "").set(&form::subnet, "").set(&form::gateway, ""));
     set_int("memory/wifi/state", 2);
     press_connect();
     EXPECT_EQ(popups(), texts_t{CONNECTED_ALREADY});
@@ -322,7 +333,7 @@ TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingDeinitialisesWifi)
     for (int visit = 0; visit < 3; ++visit) {
         open();
         ASSERT_EQ(nf_items(), 2);
-        fill({.ssid = "Lab"});
+        fill(form("Lab"));
         clear_log();
         press_connect();  // texts taken: the record owns them until the screen goes
         ASSERT_TRUE(wait_log("wifi connect error code [WIFI_ERROR_NONE]"));
@@ -355,7 +366,7 @@ TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThe
     ASSERT_EQ(vconf_get_bool(wifi_radio::softap_key, &on), 0);
     EXPECT_EQ(on, 1);
 
-    fill({.ssid = "Office", .password = "wrong"});
+    fill(form("Office", "wrong"));
     press_connect();
     EXPECT_TRUE(showing("Disabled soft AP. Try again."));
     EXPECT_FALSE(logged("want to find AP")) << "the search waits for the soft AP";
@@ -371,7 +382,7 @@ TEST_F(StaticIpTest, SoftApReportedOffAfterTheScreenClosedStartsNothing)
 {
     ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
     open();
-    fill({.ssid = "Office", .password = "secret99"});
+    fill(form("Office", "secret99"));
     press_connect();
     ASSERT_TRUE(press_back());
     ASSERT_TRUE(wait_log("the static IP screen was closed: no search"));
@@ -381,8 +392,7 @@ TEST_F(StaticIpTest, SoftApReportedOffAfterTheScreenClosedStartsNothing)
 TEST_F(StaticIpTest, ConnectsWithTheTypedStaticConfiguration)
 {
     open();
-    fill({.ssid = "Office", .password = "secret99", .ip = "10.0.0.20", .subnet = "255.255.0.0",
-          .gateway = "10.0.0.1", .dns1 = "", .dns2 = "10.0.0.53"});
+    fill(form("Office", "secret99").set(&form::subnet, "255.255.0.0").set(&form::dns2, "10.0.0.53"));
     press_connect();
     EXPECT_TRUE(logged("want to find AP [name:Office]"));
     EXPECT_TRUE(logged("found AP you want! name[Office] SSID[Office]"));
@@ -420,7 +430,7 @@ TEST_F(StaticIpTest, ConnectsWithTheTypedStaticConfiguration)
 TEST_F(StaticIpTest, NamesMatchExactlyAndAnApFoundLaterServesTheNextPress)
 {
     open();
-    fill({.ssid = "office", .password = "secret99"});
+    fill(form("office", "secret99"));
     press_connect();
     EXPECT_TRUE(logged("found AP name[Office]"));
     EXPECT_FALSE(logged("found AP you want!"));
@@ -432,7 +442,7 @@ TEST_F(StaticIpTest, NamesMatchExactlyAndAnApFoundLaterServesTheNextPress)
     radio([](wifi_radio::state &s) {
         s.aps.push_back({"Café & <Bar>", false, "", -60, false, 0});
     });
-    fill({.ssid = "Café & <Bar>"});
+    fill(form("Café & <Bar>"));
     clear_log();
     press_connect();
     EXPECT_FALSE(logged("found AP name[Café & <Bar>]"));
@@ -458,7 +468,7 @@ TEST_F(StaticIpTest, PassphraseOnlyWhereRequiredAndAsTyped)
     open();
     for (const attempt &a : attempts) {
         radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
-        fill({.ssid = a.ap, .password = a.password});
+        fill(form(a.ap, a.password));
         clear_log();
         press_connect();
         ASSERT_TRUE(wait_log("wifi connect error code [")) << a.ap << a.password;
@@ -476,7 +486,7 @@ TEST_F(StaticIpTest, AlreadyExistsCountsAsSuccess)
 {
     fail_call("wifi_connected_cb", WIFI_ERROR_ALREADY_EXISTS, true);
     open();
-    fill({.ssid = "Lab"});
+    fill(form("Lab"));
     press_connect();
     ASSERT_TRUE(wait_popup(SUCCESS));
     EXPECT_TRUE(logged("wifi connect error code [WIFI_ERROR_ALREADY_EXISTS]"));
@@ -490,8 +500,8 @@ TEST_F(StaticIpTest, EveryConfigurationStepFailingInTurnEndsTheWalk)
         form typed;
         const char *log;
     };
-    form both_dns{.ssid = "Office", .password = "secret99", .dns1 = "10.0.0.53", .dns2 = "10.0.0.54"};
-    form dns2_only{.ssid = "Office", .password = "secret99", .dns2 = "10.0.0.54"};
+    form both_dns = form("Office", "secret99").set(&form::dns1, "10.0.0.53").set(&form::dns2, "10.0.0.54");
+    form dns2_only = form("Office", "secret99").set(&form::dns2, "10.0.0.54");
     const step steps[] = {
         {"wifi_ap_set_ip_config_type", both_dns, "FAIL! Fail to set static ip type[WIFI_ERROR_NOT_SUPPORTED]"},
         {"wifi_ap_set_ip_address", both_dns, "FAIL! Fail to set ip address[WIFI_ERROR_NOT_SUPPORTED]"},
@@ -520,7 +530,7 @@ TEST_F(StaticIpTest, EveryConfigurationStepFailingInTurnEndsTheWalk)
     }
 
     /* The library's own refusal of a typed address ends the same way. */
-    fill({.ssid = "Office", .password = "secret99", .ip = "10.0.0"});
+    fill(form("Office", "secret99").set(&form::ip, "10.0.0"));
     clear_log();
     press_connect();
     EXPECT_TRUE(logged("FAIL! Fail to set ip address[WIFI_ERROR_INVALID_PARAMETER]"));
@@ -533,7 +543,7 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
     radio([](wifi_radio::state &s) { s.activated = false; });
     fail_call("wifi_activate", WIFI_ERROR_PERMISSION_DENIED, true);
     open();
-    fill({.ssid = "Lab"});
+    fill(form("Lab"));
     press_connect();
     EXPECT_EQ(popups(), texts_t{i18n_get_text("Fail to activate Wi-Fi device")});
     EXPECT_TRUE(logged("> Fail to activate Wi-Fi device"));
@@ -589,7 +599,7 @@ TEST_F(StaticIpTest, StateCallbacksLogWhatTheRadioDoes)
     connection_state_cb(static_cast<wifi_connection_state_e>(-2), nullptr, nullptr);
     EXPECT_TRUE(logged("Connection state changed callback, state : Unknown, Fail to get AP name "
                        "[WIFI_ERROR_INVALID_PARAMETER]\n"));
-    fill({.ssid = "Lab"});
+    fill(form("Lab"));
     press_connect();
     ASSERT_TRUE(wait_popup(SUCCESS));
     ASSERT_TRUE(wait_log("already show popup")) << "the press's own scan has ended";

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "static/wifi_error.h"
 #include "test_support.h"
 
 #include <cstdio>
@@ -30,8 +31,10 @@ std::vector<std::string> events;
 
 std::string name(int error)
 {
-    const char *text = wifi_radio::error_name(error);
-    return text ? text : std::to_string(error);
+    for (const wifi_error_name &entry : wifi_error_names())
+        if (entry.value == error)
+            return entry.name;
+    return std::to_string(error);
 }
 
 void on_activated(wifi_error_e result, void *) { events.push_back("activated " + name(result)); }
@@ -505,6 +508,7 @@ TEST(PanelWifi, CommandsShowWhatTheyDidAndRefuseMistakes)
         {{"remove", "nobody"}, 1, "no access point \"nobody\""},
         {{"softap", "maybe"}, 2, "softap takes on or off"},
         {{"dance"}, 2, "unknown command: dance"},
+        {{"scan", "now"}, 2, "scan takes no argument"},
     };
     for (const step &s : steps) {
         test_support::RunResult r = tool(s.args);
@@ -546,9 +550,17 @@ TEST(PanelWifi, CommandsShowWhatTheyDidAndRefuseMistakes)
     EXPECT_EQ(tool({"--help"}).status, 0);
     EXPECT_EQ(tool({}).status, 2);
 
-    EXPECT_EQ(wifi_radio::parse_error("no_reply"), WIFI_ERROR_NO_REPLY);
-    EXPECT_EQ(wifi_radio::parse_error("-13"), WIFI_ERROR_PERMISSION_DENIED);
-    EXPECT_EQ(wifi_radio::parse_error("0xC0000002"), WIFI_ERROR_NOT_SUPPORTED);
-    EXPECT_EQ(wifi_radio::parse_error("0x1FFFFFFFF"), std::nullopt);
-    EXPECT_EQ(wifi_radio::parse_error("12x"), std::nullopt);
+    /* Errors by name, short name, decimal value or 32-bit pattern. */
+    const std::pair<const char *, int> spellings[] = {
+        {"no_reply", WIFI_ERROR_NO_REPLY},
+        {"WIFI_ERROR_Dhcp_Failed", WIFI_ERROR_DHCP_FAILED},
+        {"-13", WIFI_ERROR_PERMISSION_DENIED},
+        {"0xC0000002", WIFI_ERROR_NOT_SUPPORTED},
+    };
+    for (const auto &[text, value] : spellings) {
+        ASSERT_EQ(tool({"fail", "wifi_scan", text}).status, 0) << text;
+        EXPECT_EQ(radio_state().failures.back().error, value) << text;
+    }
+    for (const char *bad : {"0x1FFFFFFFF", "12x", "", "0x"})
+        EXPECT_EQ(tool({"fail", "wifi_scan", bad}).status, 2) << bad;
 }

@@ -13,9 +13,12 @@
 #include <wifi.h>
 #include <wifi_radio.h>
 
+#include "static/wifi_error.h"
+
 #include <vconf.h>
 #include <vconf_store.h>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -109,8 +112,36 @@ std::string quoted(std::string_view text)
 
 std::string error_text(int error)
 {
-    const char *name = wifi_radio::error_name(error);
-    return name ? name : std::to_string(error) + " (no name)";
+    for (const wifi_error_name &entry : wifi_error_names())
+        if (entry.value == error)
+            return entry.name;
+    return std::to_string(error) + " (no name)";
+}
+
+/* A name with or without "WIFI_ERROR_" (any case), or a number: decimal, or
+ * hex as the enumeration's 32-bit pattern (0xFE3B0307). */
+std::optional<int> parse_error(std::string_view text)
+{
+    std::string upper;
+    for (char c : text)
+        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const wifi_error_name &entry : wifi_error_names())
+        if (upper == entry.name || "WIFI_ERROR_" + upper == entry.name)
+            return entry.value;
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hex) {
+        unsigned pattern = 0;
+        std::string_view digits = text.substr(2);
+        auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), pattern, 16);
+        if (ec != std::errc() || ptr != digits.data() + digits.size())
+            return std::nullopt;
+        return static_cast<int>(pattern);
+    }
+    int value = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 std::string outcome_text(int result)
@@ -167,10 +198,8 @@ bool softap_on()
            vconf_get_bool(wifi_radio::softap_key, &value) == VCONF_OK && value;
 }
 
-int cmd_show(const Args &args)
+int cmd_show(const Args &)
 {
-    if (!args.empty())
-        return fail(kUsage, "show takes no argument");
     wifi_radio::state s;
     if (int status = change([&s](wifi_radio::state &current) { s = current; }))
         return status;
@@ -216,10 +245,8 @@ int cmd_show(const Args &args)
     return kOk;
 }
 
-int cmd_switch(bool on, const Args &args)
+int switch_radio(bool on)
 {
-    if (!args.empty())
-        return fail(kUsage, std::string(on ? "on" : "off") + " takes no argument");
     return change([on](wifi_radio::state &s) {
         if (s.activated == on)
             return;
@@ -263,7 +290,7 @@ int cmd_ap(const Args &args)
             std::string_view v = args[++i];
             auto outcome = kOutcomes.find(v);
             result = outcome != kOutcomes.end() ? std::optional<int>(outcome->second)
-                                                : wifi_radio::parse_error(v);
+                                                : parse_error(v);
             if (!result)
                 return fail(kUsage, "unknown outcome: " + std::string(v));
         } else {
@@ -313,10 +340,8 @@ int cmd_remove(const Args &args)
     return status;
 }
 
-int cmd_scan(const Args &args)
+int cmd_scan(const Args &)
 {
-    if (!args.empty())
-        return fail(kUsage, "scan takes no argument");
     return change([](wifi_radio::state &s) {
         for (wifi_radio::access_point &ap : s.aps)
             ap.known = true;
@@ -355,7 +380,7 @@ int cmd_fail(const Args &args)
     if (!known_call)
         return fail(kUsage, "unknown call: " + call);
     bool clear = args[1] == "none";
-    std::optional<int> error = clear ? std::optional<int>(0) : wifi_radio::parse_error(args[1]);
+    std::optional<int> error = clear ? std::optional<int>(0) : parse_error(args[1]);
     if (!error || (!clear && *error == WIFI_ERROR_NONE))
         return fail(kUsage, "unknown error: " + std::string(args[1]));
     return change([&](wifi_radio::state &s) {
@@ -365,10 +390,8 @@ int cmd_fail(const Args &args)
     });
 }
 
-int cmd_disconnect(const Args &args)
+int cmd_disconnect(const Args &)
 {
-    if (!args.empty())
-        return fail(kUsage, "disconnect takes no argument");
     return change([](wifi_radio::state &s) {
         wifi_radio::abort_pending(s, true);
         s.connected_ap.clear();
@@ -386,10 +409,8 @@ int cmd_softap(const Args &args)
     return kOk;
 }
 
-int cmd_reset(const Args &args)
+int cmd_reset(const Args &)
 {
-    if (!args.empty())
-        return fail(kUsage, "reset takes no argument");
     return change([](wifi_radio::state &s) {
         wifi_radio::abort_pending(s);
         std::vector<std::pair<unsigned, int>> recent = s.recent;
@@ -401,12 +422,11 @@ int cmd_reset(const Args &args)
     });
 }
 
-int cmd_errors(const Args &args)
+int cmd_errors(const Args &)
 {
-    if (!args.empty())
-        return fail(kUsage, "errors takes no argument");
-    for (const auto &[value, name] : wifi_radio::error_table())
-        std::printf("%-40s %11d  0x%08X\n", name, value, static_cast<unsigned>(value));
+    for (const wifi_error_name &entry : wifi_error_names())
+        std::printf("%-40s %11d  0x%08X\n", entry.name, entry.value,
+                    static_cast<unsigned>(entry.value));
     return kOk;
 }
 
@@ -418,29 +438,33 @@ int main(int argc, char **argv)
         std::fputs(kUsageText, argc < 2 ? stderr : stdout);
         return argc < 2 ? kUsage : kOk;
     }
-    std::string_view command = argv[1];
+    struct command {
+        std::string_view name;
+        int (*run)(const Args &);
+        bool takes_arguments;
+    };
+    static const command commands[] = {
+        {"show", cmd_show, false},
+        {"on", [](const Args &) { return switch_radio(true); }, false},
+        {"off", [](const Args &) { return switch_radio(false); }, false},
+        {"ap", cmd_ap, true},
+        {"remove", cmd_remove, true},
+        {"scan", cmd_scan, false},
+        {"times", cmd_times, true},
+        {"fail", cmd_fail, true},
+        {"disconnect", cmd_disconnect, false},
+        {"softap", cmd_softap, true},
+        {"reset", cmd_reset, false},
+        {"errors", cmd_errors, false},
+    };
+    std::string_view name = argv[1];
     Args args(argv + 2, argv + argc);
-    if (command == "show")
-        return cmd_show(args);
-    if (command == "on" || command == "off")
-        return cmd_switch(command == "on", args);
-    if (command == "ap")
-        return cmd_ap(args);
-    if (command == "remove")
-        return cmd_remove(args);
-    if (command == "scan")
-        return cmd_scan(args);
-    if (command == "times")
-        return cmd_times(args);
-    if (command == "fail")
-        return cmd_fail(args);
-    if (command == "disconnect")
-        return cmd_disconnect(args);
-    if (command == "softap")
-        return cmd_softap(args);
-    if (command == "reset")
-        return cmd_reset(args);
-    if (command == "errors")
-        return cmd_errors(args);
-    return fail(kUsage, "unknown command: " + std::string(command) + " (see --help)");
+    for (const command &c : commands) {
+        if (c.name != name)
+            continue;
+        if (!c.takes_arguments && !args.empty())
+            return fail(kUsage, std::string(name) + " takes no argument");
+        return c.run(args);
+    }
+    return fail(kUsage, "unknown command: " + std::string(name) + " (see --help)");
 }
