@@ -334,8 +334,8 @@ std::string serialize(const state &s)
         out += "fail call=" + encode(f.call) + " error=" + std::to_string(f.error) +
                " once=" + (f.once ? "1" : "0") + "\n";
     if (!s.connected_ap.empty())
-        out += "connection ap=" + encode(s.connected_ap) + " state=" + std::to_string(s.connection) +
-               settings_fields(s.applied) + "\n";
+        out += "connection ap=" + encode(s.connected_ap) +
+               " state=" + std::to_string(s.connection) + settings_fields(s.applied) + "\n";
     if (s.has_last)
         out += "last ap=" + encode(s.last_ap) + " result=" + std::to_string(s.last_result) + "\n";
     for (const operation &op : s.pending) {
@@ -402,8 +402,8 @@ bool parse(std::string_view text, state &out, std::string &error)
             op.kind = kind == "scan" ? op_kind::scan : kind == "connect" ? op_kind::connect
                                                                           : op_kind::activate;
             op.ap = f.text("ap");
-            ok = (kind == "activate" || kind == "scan" || kind == "connect") && f.get("id", op.id) &&
-                 f.get("start", op.start) && f.get("done", op.done) && f.get("result", op.result) &&
+            ok = (kind == "activate" || kind == "scan" || kind == "connect") &&
+                 f.get("id", op.id) && f.get("start", op.start) && f.get("done", op.done) && f.get("result", op.result) &&
                  f.flag("same", op.same) && read_settings(f, op.settings);
             s.pending.push_back(op);
         } else if (word == "recent") {

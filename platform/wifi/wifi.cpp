@@ -234,7 +234,8 @@ void finish_flight(std::unique_ptr<in_flight> f)
         break;
     case op_kind::connect:
         if (!f->same) {
-            bool connected = s.connection == WIFI_CONNECTION_STATE_CONNECTED && s.connected_ap == f->ap;
+            bool connected =
+                s.connection == WIFI_CONNECTION_STATE_CONNECTED && s.connected_ap == f->ap;
             g.seen.connected = connected ? f->ap : "";
             g.seen.rssi = connected ? signal_level(s, f->ap) : -1;
             if (connected) {
@@ -383,8 +384,8 @@ void stop_watch()
 void start_watch()
 {
     g.watch_fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (g.watch_fd < 0 ||
-        inotify_add_watch(g.watch_fd, wifi_radio::dir().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+    if (g.watch_fd < 0 || inotify_add_watch(g.watch_fd, wifi_radio::dir().c_str(),
+                                            IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
         dlog_print(DLOG_ERROR, TAG, "cannot watch the radio: %s", std::strerror(errno));
         stop_watch();
         return;
@@ -650,7 +651,8 @@ int wifi_connect(wifi_ap_h ap, wifi_connected_cb callback, void *user_data)
             return (int)WIFI_ERROR_INVALID_PARAMETER;
         if (ap->settings.config_type == WIFI_IP_CONFIG_TYPE_STATIC &&
             (ap->settings.ip.empty() || ap->settings.subnet.empty())) {
-            dlog_print(DLOG_ERROR, TAG, "wifi_connect: static configuration without address or mask");
+            dlog_print(DLOG_ERROR, TAG,
+                       "wifi_connect: static configuration without address or mask");
             return (int)WIFI_ERROR_INVALID_PARAMETER;
         }
         wifi_radio::operation op;
@@ -725,7 +727,8 @@ int wifi_ap_set_ip_config_type(wifi_ap_h ap, wifi_address_family_e address_famil
         int error = enter(call);
         if (error != WIFI_ERROR_NONE)
             return error;
-        if (!valid_handle(ap) || type < WIFI_IP_CONFIG_TYPE_NONE || type > WIFI_IP_CONFIG_TYPE_DYNAMIC)
+        if (!valid_handle(ap) || type < WIFI_IP_CONFIG_TYPE_NONE ||
+            type > WIFI_IP_CONFIG_TYPE_DYNAMIC)
             return (int)WIFI_ERROR_INVALID_PARAMETER;
         if (!valid_family(address_family, error))
             return error;

@@ -190,7 +190,8 @@ try {
 
 void create_label(Evas_Object *box, const char *text)
 try {
-    std::string markup = format_cut(LABEL_BUFFER_SIZE, "<font_size=30>%s</font_size>", text ? text : "");
+    std::string markup =
+        format_cut(LABEL_BUFFER_SIZE, "<font_size=30>%s</font_size>", text ? text : "");
     Evas_Object *label = elm_label_add(box);
     elm_object_text_set(label, markup.c_str());
     evas_object_size_hint_align_set(label, 0, 0);

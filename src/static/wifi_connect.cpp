@@ -56,7 +56,8 @@ bool take_and_check_form(static_ip_appdata *ad)
     /* A failed read counts as not connected. */
     if (key_get_int(WIFI_STATE_KEY).value_or(0) == WIFI_STATE_CONNECTED) {
         LOGD("Wifi is already connected");
-        add_popup(ad, "Wi-Fi is already connected.<br>Please disconnect the Wi-Fi in Setting>Wi-Fi", 3);
+        add_popup(ad,
+                  "Wi-Fi is already connected.<br>Please disconnect the Wi-Fi in Setting>Wi-Fi", 3);
         return false;
     }
     if (!check_entry(ad)) {

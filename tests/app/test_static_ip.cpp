@@ -165,7 +165,10 @@ protected:
         }
         return done();
     }
-    static bool wait_log(const std::string &text) { return wait_until([&] { return logged(text); }); }
+    static bool wait_log(const std::string &text)
+    {
+        return wait_until([&] { return logged(text); });
+    }
     static bool wait_popup(const std::string &text)
     {
         return wait_until([&] { return showing(text); });
@@ -195,10 +198,12 @@ TEST_F(StaticIpTest, FormHasSevenLabelledFieldsOfTheirKindAndConnectInTheTitle)
             labels.emplace_back(elm_object_text_get(static_cast<Evas_Object *>(child)));
     EXPECT_EQ(eina_list_count(children), 15u);
     eina_list_free(children);
-    auto label = [](const char *id) { return "<font_size=30>" + std::string(i18n_get_text(id)) + "</font_size>"; };
+    auto label = [](const char *id) {
+        return "<font_size=30>" + std::string(i18n_get_text(id)) + "</font_size>";
+    };
     EXPECT_EQ(labels, (texts_t{label("REFLCD_NV2_EM_AP_NAME"), label("REFLCD_NV2_EM_PASSWORD"),
-                               label("REFLCD_NV2_EM_IP_ADDRESS"), label("REFLCD_NV2_EM_SUBNET_MASK"),
-                               label("REFLCD_NV2_EM_GATEWAY"),
+                               label("REFLCD_NV2_EM_IP_ADDRESS"),
+                               label("REFLCD_NV2_EM_SUBNET_MASK"), label("REFLCD_NV2_EM_GATEWAY"),
                                label("  Input DNS1 (*necessary in a specific AP)"),
                                label("  Input DNS2 (*necessary in a specific AP)"),
                                "<font_size=800> </font_size>"}));
@@ -392,7 +397,8 @@ TEST_F(StaticIpTest, SoftApReportedOffAfterTheScreenClosedStartsNothing)
 TEST_F(StaticIpTest, ConnectsWithTheTypedStaticConfiguration)
 {
     open();
-    fill(form("Office", "secret99").set(&form::subnet, "255.255.0.0").set(&form::dns2, "10.0.0.53"));
+    fill(
+        form("Office", "secret99").set(&form::subnet, "255.255.0.0").set(&form::dns2, "10.0.0.53"));
     press_connect();
     EXPECT_TRUE(logged("want to find AP [name:Office]"));
     EXPECT_TRUE(logged("found AP you want! name[Office] SSID[Office]"));
@@ -500,16 +506,22 @@ TEST_F(StaticIpTest, EveryConfigurationStepFailingInTurnEndsTheWalk)
         form typed;
         const char *log;
     };
-    form both_dns = form("Office", "secret99").set(&form::dns1, "10.0.0.53").set(&form::dns2, "10.0.0.54");
+    form both_dns =
+        form("Office", "secret99").set(&form::dns1, "10.0.0.53").set(&form::dns2, "10.0.0.54");
     form dns2_only = form("Office", "secret99").set(&form::dns2, "10.0.0.54");
     const step steps[] = {
-        {"wifi_ap_set_ip_config_type", both_dns, "FAIL! Fail to set static ip type[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_ip_address", both_dns, "FAIL! Fail to set ip address[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_subnet_mask", both_dns, "FAIL! Fail to set subnet mask[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_gateway_address", both_dns, "FAIL! Fail to set gateway[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_ip_config_type", both_dns,
+         "FAIL! Fail to set static ip type[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_ip_address", both_dns,
+         "FAIL! Fail to set ip address[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_subnet_mask", both_dns,
+         "FAIL! Fail to set subnet mask[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_gateway_address", both_dns,
+         "FAIL! Fail to set gateway[WIFI_ERROR_NOT_SUPPORTED]"},
         {"wifi_ap_set_dns_address", both_dns, "FAIL! Fail to set dns1[WIFI_ERROR_NOT_SUPPORTED]"},
         {"wifi_ap_set_dns_address", dns2_only, "FAIL! Fail to set dns2[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_passphrase", both_dns, "FAIL! Fail to set password[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_passphrase", both_dns,
+         "FAIL! Fail to set password[WIFI_ERROR_NOT_SUPPORTED]"},
         {"wifi_connect", both_dns, "wifi connect return val = WIFI_ERROR_NOT_SUPPORTED"},
     };
     radio([](wifi_radio::state &s) { std::swap(s.aps[0], s.aps[1]); });  // Lab, then Office
@@ -611,7 +623,11 @@ TEST_F(StaticIpTest, StateCallbacksLogWhatTheRadioDoes)
     radio([](wifi_radio::state &s) { s.aps.push_back({"New", false, "", -50, false, 0}); });
     radio([](wifi_radio::state &s) { s.aps.back().known = true; });
     ASSERT_TRUE(wait_log("wifi_connect.cpp: bg_scan_completed_cb("));
-    radio([](wifi_radio::state &s) { s.activated = false; s.connected_ap.clear(); s.connection = 0; });
+    radio([](wifi_radio::state &s) {
+        s.activated = false;
+        s.connected_ap.clear();
+        s.connection = 0;
+    });
     ASSERT_TRUE(wait_log("Device state changed cb"));
     EXPECT_TRUE(wait_log("state : Disconnected, AP name : Lab\n"));
 }

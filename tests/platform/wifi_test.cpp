@@ -40,7 +40,10 @@ std::string name(int error)
 void on_activated(wifi_error_e result, void *) { events.push_back("activated " + name(result)); }
 void on_scanned(wifi_error_e result, void *) { events.push_back("scanned " + name(result)); }
 void on_connected(wifi_error_e result, void *) { events.push_back("connected " + name(result)); }
-void on_device(wifi_device_state_e state, void *) { events.push_back("device " + std::to_string(state)); }
+void on_device(wifi_device_state_e state, void *)
+{
+    events.push_back("device " + std::to_string(state));
+}
 void on_background(wifi_error_e result, void *) { events.push_back("background " + name(result)); }
 void on_rssi(wifi_rssi_level_e level, void *) { events.push_back("rssi " + std::to_string(level)); }
 void on_state(wifi_connection_state_e state, wifi_ap_h ap, void *)
@@ -154,7 +157,9 @@ protected:
     /* Configures ap statically and connects; the result is in events. */
     static int connect(wifi_ap_h ap, const char *passphrase = nullptr)
     {
-        EXPECT_EQ(wifi_ap_set_ip_config_type(ap, WIFI_ADDRESS_FAMILY_IPV4, WIFI_IP_CONFIG_TYPE_STATIC), 0);
+        EXPECT_EQ(
+            wifi_ap_set_ip_config_type(ap, WIFI_ADDRESS_FAMILY_IPV4, WIFI_IP_CONFIG_TYPE_STATIC),
+            0);
         EXPECT_EQ(wifi_ap_set_ip_address(ap, WIFI_ADDRESS_FAMILY_IPV4, "10.1.2.3"), 0);
         EXPECT_EQ(wifi_ap_set_subnet_mask(ap, WIFI_ADDRESS_FAMILY_IPV4, "255.255.255.0"), 0);
         EXPECT_EQ(wifi_ap_set_gateway_address(ap, WIFI_ADDRESS_FAMILY_IPV4, "10.1.2.1"), 0);
@@ -234,8 +239,8 @@ TEST_F(Wifi, TheWalkKnowsScannedApsInRadioOrderAndStopsWhenAsked)
     switch_on();
     EXPECT_EQ(names(found()), (std::vector<std::string>{"Home", "Open"}));
     int visited = 0;
-    EXPECT_EQ(wifi_foreach_found_aps([](wifi_ap_h, void *n) { return ++*static_cast<int *>(n) > 5; },
-                                     &visited),
+    EXPECT_EQ(wifi_foreach_found_aps(
+                  [](wifi_ap_h, void *n) { return ++*static_cast<int *>(n) > 5; }, &visited),
               WIFI_ERROR_NONE);
     EXPECT_EQ(visited, 1);
     EXPECT_EQ(wifi_foreach_found_aps(nullptr, nullptr), WIFI_ERROR_INVALID_PARAMETER);
@@ -257,19 +262,32 @@ TEST_F(Wifi, AConnectionPassesItsStatesAndEndsAsTheRadioSays)
         std::vector<std::string> expected;
     };
     const outcome outcomes[] = {
-        {"Home", 0, "pass word",
+        {"Home",
+         0,
+         "pass word",
          {"state 1 Home", "state 2 Home", "state 3 Home", "connected WIFI_ERROR_NONE"}},
-        {"Home", 0, "Pass word",
+        {"Home",
+         0,
+         "Pass word",
          {"state 1 Home", "state -1 Home", "state 0 Home", "connected WIFI_ERROR_INVALID_KEY"}},
-        {"Home", 0, nullptr,
+        {"Home",
+         0,
+         nullptr,
          {"state 1 Home", "state -1 Home", "state 0 Home", "connected WIFI_ERROR_INVALID_KEY"}},
-        {"Open", WIFI_ERROR_DHCP_FAILED, "ignored",
+        {"Open",
+         WIFI_ERROR_DHCP_FAILED,
+         "ignored",
          {"state 1 Open", "state 2 Open", "state -1 Open", "state 0 Open",
           "connected WIFI_ERROR_DHCP_FAILED"}},
-        {"Open", WIFI_ERROR_NO_REPLY, nullptr,
+        {"Open",
+         WIFI_ERROR_NO_REPLY,
+         nullptr,
          {"state 1 Open", "state -1 Open", "state 0 Open", "connected WIFI_ERROR_NO_REPLY"}},
-        {"Open", WIFI_ERROR_OPERATION_FAILED, nullptr,
-         {"state 1 Open", "state -1 Open", "state 0 Open", "connected WIFI_ERROR_OPERATION_FAILED"}},
+        {"Open",
+         WIFI_ERROR_OPERATION_FAILED,
+         nullptr,
+         {"state 1 Open", "state -1 Open", "state 0 Open",
+          "connected WIFI_ERROR_OPERATION_FAILED"}},
     };
     switch_on();
     for (const outcome &o : outcomes) {
@@ -411,7 +429,8 @@ TEST_F(Wifi, ChangesByAnotherProcessReachTheStateCallbacks)
     ASSERT_EQ(connect(found()[1].second), WIFI_ERROR_NONE);
     ASSERT_TRUE(wait_events(1));
     ASSERT_EQ(tool({"off"}).status, 0);
-    ASSERT_TRUE(spin_until(2, [] { return !events.empty() && events.back().rfind("connected", 0) == 0; }));
+    ASSERT_TRUE(
+        spin_until(2, [] { return !events.empty() && events.back().rfind("connected", 0) == 0; }));
     EXPECT_EQ(events.back(), "connected WIFI_ERROR_OPERATION_ABORTED");
     EXPECT_EQ(wifi_key(), 0);
 }
@@ -438,7 +457,8 @@ TEST(WifiRadio, StateFileKeepsAnyNameAndRefusesABrokenFile)
     s.connected_ap = "a b=c%d";
     s.connection = WIFI_CONNECTION_STATE_CONNECTED;
     s.applied = {WIFI_IP_CONFIG_TYPE_STATIC, "1.2.3.4", "255.0.0.0", "1.0.0.1", "", "8.8.4.4"};
-    s.pending = {{7, wifi_radio::op_kind::connect, 1.5, 2.25, WIFI_ERROR_DHCP_FAILED, "x y", {}, true}};
+    s.pending = {
+        {7, wifi_radio::op_kind::connect, 1.5, 2.25, WIFI_ERROR_DHCP_FAILED, "x y", {}, true}};
     s.recent = {{3, WIFI_ERROR_OPERATION_ABORTED}};
     s.next_id = 8;
     std::string text = wifi_radio::serialize(s), error;
@@ -472,7 +492,8 @@ TEST(WifiRadio, ConcurrentToolsLoseNoChange)
     for (const char *prefix : {"a", "b", "c"}) {
         std::string script;
         for (int i = 0; i < 10; ++i)
-            script += std::string(PANEL_WIFI_PATH) + " ap " + prefix + std::to_string(i) + " || exit 1\n";
+            script +=
+                std::string(PANEL_WIFI_PATH) + " ap " + prefix + std::to_string(i) + " || exit 1\n";
         writers.push_back(std::make_unique<test_support::Child>(
             std::vector<std::string>{"/bin/sh", "-c", script}));
     }
@@ -523,17 +544,18 @@ TEST(PanelWifi, CommandsShowWhatTheyDidAndRefuseMistakes)
     EXPECT_EQ(wifi_key(), 1);
 
     test_support::RunResult show = tool({"show"});
-    EXPECT_EQ(show.out,
-              "wifi: on\n"
-              "soft AP: on\n"
-              "connection: none\n"
-              "times: activation 1 s, scan 0 s, connect 0.5 s\n"
-              "access points:\n"
-              "  \"Shop Wi-Fi\"  passphrase \"k=1 %\"  signal -67 dBm (level 3)  after a scan  ends: "
-              "dhcp-failure\n"
-              "  \"Open\"  open  signal -50 dBm (level 4)  known  ends: -29687035 (no name)\n"
-              "failures:\n"
-              "  wifi_connect  WIFI_ERROR_INVALID_KEY (-29687033)  once\n");
+    EXPECT_EQ(
+        show.out,
+        "wifi: on\n"
+        "soft AP: on\n"
+        "connection: none\n"
+        "times: activation 1 s, scan 0 s, connect 0.5 s\n"
+        "access points:\n"
+        "  \"Shop Wi-Fi\"  passphrase \"k=1 %\"  signal -67 dBm (level 3)  after a scan  ends: "
+        "dhcp-failure\n"
+        "  \"Open\"  open  signal -50 dBm (level 4)  known  ends: -29687035 (no name)\n"
+        "failures:\n"
+        "  wifi_connect  WIFI_ERROR_INVALID_KEY (-29687033)  once\n");
 
     EXPECT_EQ(tool({"remove", "Open"}).status, 0);
     EXPECT_EQ(tool({"scan"}).status, 0);

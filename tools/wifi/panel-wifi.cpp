@@ -163,8 +163,8 @@ std::optional<double> parse_seconds(std::string_view text)
 {
     double value = 0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || !std::isfinite(value) ||
-        value < 0 || value > 3600)
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+        !std::isfinite(value) || value < 0 || value > 3600)
         return std::nullopt;
     return value;
 }
