@@ -137,6 +137,23 @@ int check_connection_error(void)
     return 1;
 }
 
+namespace {
+
+void forget_cb(void *data, Evas *, Evas_Object *deleted, void *)
+{
+    auto **slot = static_cast<Evas_Object **>(data);
+    if (*slot == deleted)
+        *slot = nullptr;
+}
+
+}  // namespace
+
+void forget_on_del(Evas_Object *obj, Evas_Object **field)
+{
+    evas_object_event_callback_del_full(obj, EVAS_CALLBACK_DEL, forget_cb, field);
+    evas_object_event_callback_add(obj, EVAS_CALLBACK_DEL, forget_cb, field);
+}
+
 std::string app_res_path(std::string_view relative)
 {
     std::unique_ptr<char, decltype(&free)> dir(app_get_resource_path(), &free);

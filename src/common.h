@@ -39,6 +39,11 @@ char *replaceAll(const char *text, const char *old, const char *replacement);
 /* 1 when memory/refrigerator/ErrorList reports the micom link broken. */
 int check_connection_error(void);
 
+/* Clears *field when obj is deleted, if it still points to obj, so that no
+ * record or accessor keeps a dangling widget pointer. One hook per object
+ * and field, however often the same object is set again. */
+void forget_on_del(Evas_Object *obj, Evas_Object **field);
+
 /* Path of a file under the application's resource directory. */
 std::string app_res_path(std::string_view relative);
 

@@ -61,22 +61,6 @@ bool needs_connection(int mode)
     return mode == 4 || mode == 5 || mode == 6 || mode == 9;
 }
 
-void forget_cb(void *data, Evas *, Evas_Object *deleted, void *)
-{
-    auto **slot = static_cast<Evas_Object **>(data);
-    if (*slot == deleted)
-        *slot = nullptr;
-}
-
-/* Forget objects that the widget tree deletes, so that no accessor hands
- * out a dangling pointer. One hook per object and field, however often the
- * same object is set again. */
-void forget_on_del(Evas_Object *obj, Evas_Object **field)
-{
-    evas_object_event_callback_del_full(obj, EVAS_CALLBACK_DEL, forget_cb, field);
-    evas_object_event_callback_add(obj, EVAS_CALLBACK_DEL, forget_cb, field);
-}
-
 void bind_catalogue()
 {
     std::string locale_dir = app_res_path("locale");

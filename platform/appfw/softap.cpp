@@ -6,12 +6,12 @@
  */
 #include <softap.h>
 #include <vconf.h>
+#include <vconf_store.h>
+#include <wifi_radio.h>
 
 #include <Ecore.h>
 
 #include <memory>
-
-#define SOFTAP_KEY "memory/softap/enabled"
 
 struct softap_s {
     softap_disabled_cb cb = nullptr;
@@ -55,7 +55,9 @@ int softap_is_enabled(softap_h softap, bool *enable)
     if (!softap || !enable)
         return SOFTAP_ERROR_INVALID_PARAMETER;
     int value = 0;
-    *enable = vconf_get_bool(SOFTAP_KEY, &value) == VCONF_OK && value;
+    /* A missing key is a soft AP that was never switched on (not an error). */
+    *enable = vconf_store_type(wifi_radio::softap_key) == VCONF_TYPE_BOOL &&
+              vconf_get_bool(wifi_radio::softap_key, &value) == VCONF_OK && value;
     return SOFTAP_ERROR_NONE;
 }
 
@@ -63,7 +65,7 @@ int softap_disable(softap_h softap)
 {
     if (!softap)
         return SOFTAP_ERROR_INVALID_PARAMETER;
-    if (vconf_set_bool(SOFTAP_KEY, 0) != VCONF_OK)
+    if (vconf_set_bool(wifi_radio::softap_key, 0) != VCONF_OK)
         return SOFTAP_ERROR_OPERATION_FAILED;
     if (!softap->pending)
         softap->pending = ecore_timer_add(0.2, disabled_report_cb, softap);

@@ -1,0 +1,633 @@
+/*
+ * Static IP Wi-Fi screen through the real Wi-Fi library and soft AP over the
+ * simulated radio: the form, its refusals, the popups, opening and leaving,
+ * and every way a Connect press can end. Results arrive on the main loop,
+ * so the tests run it until what a person would wait for shows.
+ */
+#include <wifi.h>
+#include <wifi_radio.h>
+
+#include <app_i18n.h>
+#include <efl_extension.h>
+#include <vconf.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fixture.h"
+#include "static/static_ip.h"
+#include "static/wifi_connect.h"
+
+namespace {
+
+using texts_t = std::vector<std::string>;
+
+const char SUCCESS[] = "Success to connect AP";
+const char FAILED[] = "Fail to connect AP";
+const char NOT_FOUND[] = "Couldn't find AP";
+const char INCOMPLETE[] =
+    "Input all AP information needed.<br>(In a specific AP, you don't need DNS information.)";
+const char CONNECTED_ALREADY[] =
+    "Wi-Fi is already connected.<br>Please disconnect the Wi-Fi in Setting>Wi-Fi";
+
+/* What is typed: name and password as given, the addresses of a working
+ * configuration unless changed with set(). */
+struct form {
+    std::string ssid, password, ip = "10.0.0.20", subnet = "255.255.255.0", gateway = "10.0.0.1",
+                                dns1, dns2;
+    explicit form(std::string name = "", std::string pass = "")
+        : ssid(std::move(name)), password(std::move(pass))
+    {
+    }
+    form &set(std::string form::*field, std::string value)
+    {
+        this->*field = std::move(value);
+        return *this;
+    }
+};
+
+class StaticIpTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        radio([](wifi_radio::state &s) {
+            s.activated = true;
+            s.activation_time = 0.1;
+            s.scan_time = 0.5;
+            s.connect_time = 0.4;
+            s.aps = {{"Office", true, "secret99", -55, true, 0},
+                     {"Lab", false, "", -70, true, 0}};
+        });
+    }
+
+    static void radio(const std::function<void(wifi_radio::state &)> &change)
+    {
+        std::string error;
+        ASSERT_TRUE(wifi_radio::update(change, error)) << error;
+    }
+    static wifi_radio::state radio_state()
+    {
+        wifi_radio::state s;
+        radio([&s](wifi_radio::state &current) { s = current; });
+        return s;
+    }
+    static void fail_call(const char *call, int error, bool once = false)
+    {
+        radio([=](wifi_radio::state &s) { s.failures.push_back({call, error, once}); });
+    }
+
+    static_ip_appdata *rec() { return &ad_->static_ip; }
+
+    /* Opens the screen from its main-menu entry, as a tap does. */
+    void open()
+    {
+        Evas_Object *menu = elm_object_item_content_get(elm_naviframe_bottom_item_get(ad_->nf));
+        Elm_Object_Item *entry = row(menu, i18n_get_text("REFLCD_NV2_EM_STATIC_IP_SETTING"));
+        ASSERT_NE(entry, nullptr);
+        elm_list_item_selected_set(entry, EINA_TRUE);
+        run_loop(0.35);
+    }
+
+    static void type(Evas_Object *entry, const std::string &text)
+    {
+        char *markup = elm_entry_utf8_to_markup(text.c_str());
+        elm_object_text_set(entry, markup);
+        free(markup);
+    }
+    void fill(const form &f)
+    {
+        type(rec()->entry_ssid, f.ssid);
+        type(rec()->entry_password, f.password);
+        type(rec()->entry_ip, f.ip);
+        type(rec()->entry_subnet, f.subnet);
+        type(rec()->entry_gateway, f.gateway);
+        type(rec()->entry_dns1, f.dns1);
+        type(rec()->entry_dns2, f.dns2);
+    }
+
+    Evas_Object *connect_button() const
+    {
+        return elm_object_item_part_content_get(elm_naviframe_top_item_get(ad_->nf),
+                                                "title_right_btn");
+    }
+    /* A popup takes every touch while it shows: the engineer waits until
+     * the popups' time is up (their timers are run here), then presses. */
+    void press_connect()
+    {
+        for (Evas_Object *popup : popup_objects())
+            evas_object_smart_callback_call(popup, "timeout", nullptr);
+        settle();
+        Evas_Object *button = connect_button();
+        ASSERT_NE(button, nullptr);
+        click(button);
+    }
+
+    /* Visible popups, top first. */
+    static std::vector<Evas_Object *> popup_objects()
+    {
+        std::vector<Evas_Object *> out;
+        for (Evas_Object *o = evas_object_top_get(evas_object_evas_get(appdata_get_win())); o;
+             o = evas_object_below_get(o)) {
+            const char *type = elm_object_widget_type_get(o);
+            if (type && !strcmp(type, "Elm_Popup") && evas_object_visible_get(o))
+                out.push_back(o);
+        }
+        return out;
+    }
+    /* Their body texts, or their titles when a content replaced the body. */
+    static texts_t popups()
+    {
+        texts_t out;
+        for (Evas_Object *o : popup_objects()) {
+            const char *body = elm_object_text_get(o);
+            const char *title = elm_object_part_text_get(o, "title,text");
+            out.emplace_back(body ? body : title ? title : "");
+        }
+        return out;
+    }
+    static bool showing(const std::string &text)
+    {
+        texts_t all = popups();
+        return std::find(all.begin(), all.end(), text) != all.end();
+    }
+
+    /* Runs the main loop until done() holds (false after seconds). */
+    static bool wait_until(const std::function<bool()> &done, double seconds = 5)
+    {
+        for (double waited = 0; waited < seconds; waited += 0.05) {
+            if (done())
+                return true;
+            run_loop(0.05);
+        }
+        return done();
+    }
+    static bool wait_log(const std::string &text)
+    {
+        return wait_until([&] { return logged(text); });
+    }
+    static bool wait_popup(const std::string &text)
+    {
+        return wait_until([&] { return showing(text); });
+    }
+};
+
+}  // namespace
+
+TEST_F(StaticIpTest, FormHasSevenLabelledFieldsOfTheirKindAndConnectInTheTitle)
+{
+    open();
+    ASSERT_EQ(nf_items(), 2);
+    EXPECT_EQ(elm_object_item_text_get(elm_naviframe_top_item_get(ad_->nf)),
+              std::string(i18n_get_text("REFLCD_NV2_EM_STATIC_IP_SETTING")));
+    EXPECT_EQ(elm_object_text_get(connect_button()),
+              "<font_size=30>" + std::string(i18n_get_text("REFLCD_NV2_EM_CONNECT")) +
+                  "</font_size>");
+    EXPECT_STREQ(elm_object_style_get(connect_button()), "textbutton");
+
+    /* Label, field, label, field ... and the tall padding last. */
+    texts_t labels;
+    const Eina_List *l;
+    void *child;
+    Eina_List *children = elm_box_children_get(rec()->box);
+    EINA_LIST_FOREACH(children, l, child)
+        if (!strcmp(elm_object_widget_type_get(static_cast<Evas_Object *>(child)), "Elm_Label"))
+            labels.emplace_back(elm_object_text_get(static_cast<Evas_Object *>(child)));
+    EXPECT_EQ(eina_list_count(children), 15u);
+    eina_list_free(children);
+    auto label = [](const char *id) {
+        return "<font_size=30>" + std::string(i18n_get_text(id)) + "</font_size>";
+    };
+    EXPECT_EQ(labels, (texts_t{label("REFLCD_NV2_EM_AP_NAME"), label("REFLCD_NV2_EM_PASSWORD"),
+                               label("REFLCD_NV2_EM_IP_ADDRESS"),
+                               label("REFLCD_NV2_EM_SUBNET_MASK"), label("REFLCD_NV2_EM_GATEWAY"),
+                               label("  Input DNS1 (*necessary in a specific AP)"),
+                               label("  Input DNS2 (*necessary in a specific AP)"),
+                               "<font_size=800> </font_size>"}));
+
+    Evas_Object *entries[] = {rec()->entry_ssid,    rec()->entry_password, rec()->entry_ip,
+                              rec()->entry_subnet,  rec()->entry_gateway,  rec()->entry_dns1,
+                              rec()->entry_dns2};
+    texts_t guides;
+    for (int i = 0; i < 7; ++i) {
+        Evas_Object *entry = entries[i];
+        ASSERT_NE(entry, nullptr) << i;
+        guides.emplace_back(elm_object_part_text_get(entry, "elm.guide"));
+        EXPECT_STREQ(elm_object_text_get(entry), "") << "no field is pre-filled";
+        EXPECT_EQ(elm_entry_password_get(entry), i == 1) << i;
+        EXPECT_EQ(elm_entry_input_panel_layout_get(entry),
+                  i < 2 ? ELM_INPUT_PANEL_LAYOUT_NORMAL : ELM_INPUT_PANEL_LAYOUT_IP)
+            << i;
+        EXPECT_EQ(elm_entry_input_panel_return_key_type_get(entry),
+                  ELM_INPUT_PANEL_RETURN_KEY_TYPE_DONE)
+            << i;
+        EXPECT_TRUE(elm_entry_single_line_get(entry)) << i;
+    }
+    EXPECT_EQ(guides, (texts_t{"ssid", "password", "192.168.1.128", "255.255.255.0", "192.168.1.1",
+                               "192.168.1.1", "192.168.0.1"}));
+    EXPECT_TRUE(logged("static_ip.cpp: add_bottom_padding("));
+}
+
+TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
+{
+    open();
+    press_connect();  // nothing typed: the guides' addresses do not count
+    EXPECT_EQ(popups(), texts_t{INCOMPLETE});
+    EXPECT_TRUE(logged("soft ap is NOT enabled. Activate wifi!"));
+    EXPECT_FALSE(logged("check_wifi_and_activate("));
+
+    fill(form("Lab").set(&form::gateway, ""));
+    clear_log();
+    press_connect();
+    EXPECT_EQ(popups(), texts_t{INCOMPLETE});
+    EXPECT_TRUE(logged("_wifi_connect_btn_cb("));
+    EXPECT_FALSE(logged("check_wifi_and_activate("));
+
+    /* A blank is a character; password and DNS are never required. */
+    static_ip_appdata probe{};
+    char blank[] = " ", full[] = "x", empty[] = "";
+    probe.ssid = probe.ip = probe.subnet = probe.gateway = blank;
+    EXPECT_TRUE(check_entry(&probe));
+    for (char **field : {&probe.ssid, &probe.ip, &probe.subnet, &probe.gateway}) {
+        *field = empty;
+        EXPECT_FALSE(check_entry(&probe));
+        *field = nullptr;
+        EXPECT_FALSE(check_entry(&probe));
+        *field = full;
+    }
+    EXPECT_FALSE(check_entry(nullptr));
+
+    /* The refusal comes before anything else: when connected, even an
+     * empty form gets the connected message only. */
+    fill(form().set(&form::ip, "").set(&form::subnet, "").set(&form::gateway, ""));
+    set_int("memory/wifi/state", 2);
+    press_connect();
+    EXPECT_EQ(popups(), texts_t{CONNECTED_ALREADY});
+    EXPECT_EQ(log_count("Wifi is already connected"), 1);
+}
+
+TEST_F(StaticIpTest, ErrorNamesOfTheTableOnlyAndPopupsReplacingTheTrackedOne)
+{
+    const std::pair<int, const char *> table[] = {
+        {0, "WIFI_ERROR_NONE"},
+        {-22, "WIFI_ERROR_INVALID_PARAMETER"},
+        {-12, "WIFI_ERROR_OUT_OF_MEMORY"},
+        {-38, "WIFI_ERROR_INVALID_OPERATION"},
+        {-97, "WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED"},
+        {-29687039, "WIFI_ERROR_OPERATION_FAILED"},
+        {-29687038, "WIFI_ERROR_NO_CONNECTION"},
+        {-115, "WIFI_ERROR_NOW_IN_PROGRESS"},
+        {-29687037, "WIFI_ERROR_ALREADY_EXISTS"},
+        {-29687036, "WIFI_ERROR_OPERATION_ABORTED"},
+        {-29687034, "WIFI_ERROR_DHCP_FAILED"},
+        {-29687033, "WIFI_ERROR_INVALID_KEY"},
+        {-29687032, "WIFI_ERROR_NO_REPLY"},
+        {-29687031, "WIFI_ERROR_SECURITY_RESTRICTED"},
+        {-13, "WIFI_ERROR_PERMISSION_DENIED"},
+        {-1073741822, "WIFI_ERROR_NOT_SUPPORTED"},
+    };
+    for (const auto &[value, name] : table) {
+        char *text = wifi_error_disp(value);
+        ASSERT_NE(text, nullptr) << value;
+        EXPECT_STREQ(text, name);
+        free(text);
+    }
+    for (int unnamed : {-29687035, 1, -1, -29687040, -29687030})
+        EXPECT_EQ(wifi_error_disp(unnamed), nullptr) << unnamed;
+    EXPECT_EQ(wifi_error_text(-29687035), "unnamed error 0xFE3B0305");
+
+    open();
+    Evas_Object *progress = add_popup(rec(), "Searching AP...", 10);
+    track_popup(rec(), progress);
+    Evas_Object *other = add_popup(rec(), "first", 3);  // replaces the tracked one
+    EXPECT_EQ(rec()->popup, nullptr);
+    settle();
+    EXPECT_EQ(popups(), texts_t{"first"});
+    add_popup(rec(), "second", 3);  // untracked ones stay side by side
+    EXPECT_EQ(popups(), (texts_t{"second", "first"}));
+    EXPECT_EQ(elm_popup_timeout_get(other), 3.0);
+    evas_object_smart_callback_call(other, "timeout", nullptr);  // its time is up
+    settle();
+    EXPECT_EQ(popups(), texts_t{"second"}) << "a popup deletes itself after its time";
+    EXPECT_EQ(add_popup(nullptr, "x", 3), nullptr);
+}
+
+TEST_F(StaticIpTest, FailedInitialisationTellsAndLeavesTheMainMenu)
+{
+    fail_call("wifi_initialize", WIFI_ERROR_PERMISSION_DENIED, true);
+    open();
+    EXPECT_TRUE(logged("Fail to init Wi-Fi[WIFI_ERROR_PERMISSION_DENIED]"));
+    EXPECT_EQ(nf_items(), 1);
+    EXPECT_EQ(popups(), texts_t{i18n_get_text("Fail to init Wi-Fi")});
+    EXPECT_EQ(rec()->scroller, nullptr);
+    bool activated = false;
+    EXPECT_EQ(wifi_is_activated(&activated), WIFI_ERROR_INVALID_OPERATION) << "deinitialised";
+
+    open();  // the next opening works, and back pops only the screen
+    EXPECT_EQ(nf_items(), 2);
+    EXPECT_EQ(wifi_is_activated(&activated), WIFI_ERROR_NONE);
+    EXPECT_TRUE(press_back());
+    EXPECT_EQ(nf_items(), 1);
+}
+
+TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingDeinitialisesWifi)
+{
+    for (int visit = 0; visit < 3; ++visit) {
+        open();
+        ASSERT_EQ(nf_items(), 2);
+        fill(form("Lab"));
+        clear_log();
+        press_connect();  // texts taken: the record owns them until the screen goes
+        ASSERT_TRUE(wait_log("wifi connect error code [WIFI_ERROR_NONE]"));
+        radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
+        ASSERT_TRUE(press_back()) << visit;
+        EXPECT_EQ(nf_items(), 1) << visit;
+        run_loop(0.1);
+        EXPECT_EQ(rec()->scroller, nullptr);
+        EXPECT_EQ(rec()->entry_ssid, nullptr);
+        EXPECT_EQ(rec()->ssid, nullptr);
+        EXPECT_EQ(rec()->found_ssid, nullptr);
+        bool activated = false;
+        EXPECT_EQ(wifi_is_activated(&activated), WIFI_ERROR_INVALID_OPERATION);
+    }
+    EXPECT_EQ(eext_object_event_callback_del(ad_->nf, EEXT_CALLBACK_BACK, naviframe_back_cb),
+              nullptr)
+        << "no registration left behind";
+    EXPECT_FALSE(press_back()) << "back on the main menu ends the application";
+}
+
+TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThen)
+{
+    ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
+    open();
+    press_connect();  // incomplete: refused, the soft AP stays on
+    EXPECT_TRUE(logged("Soft ap is enabled now. Disable soft ap..."));
+    EXPECT_EQ(popups(), texts_t{INCOMPLETE});
+    run_loop(0.4);
+    int on = 0;
+    ASSERT_EQ(vconf_get_bool(wifi_radio::softap_key, &on), 0);
+    EXPECT_EQ(on, 1);
+
+    fill(form("Office", "wrong"));
+    press_connect();
+    EXPECT_TRUE(showing("Disabled soft AP. Try again."));
+    EXPECT_FALSE(logged("want to find AP")) << "the search waits for the soft AP";
+    type(rec()->entry_password, "secret99");  // corrected before the soft AP is off
+    ASSERT_TRUE(wait_log("want to find AP [name:Office]"));
+    vconf_get_bool(wifi_radio::softap_key, &on);
+    EXPECT_EQ(on, 0);
+    ASSERT_TRUE(wait_popup(SUCCESS));
+    EXPECT_EQ(radio_state().connected_ap, "Office");
+}
+
+TEST_F(StaticIpTest, SoftApReportedOffAfterTheScreenClosedStartsNothing)
+{
+    ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
+    open();
+    fill(form("Office", "secret99"));
+    press_connect();
+    ASSERT_TRUE(press_back());
+    ASSERT_TRUE(wait_log("the static IP screen was closed: no search"));
+    EXPECT_FALSE(logged("want to find AP"));
+}
+
+TEST_F(StaticIpTest, ConnectsWithTheTypedStaticConfiguration)
+{
+    open();
+    fill(
+        form("Office", "secret99").set(&form::subnet, "255.255.0.0").set(&form::dns2, "10.0.0.53"));
+    press_connect();
+    EXPECT_TRUE(logged("want to find AP [name:Office]"));
+    EXPECT_TRUE(logged("found AP you want! name[Office] SSID[Office]"));
+    ASSERT_NE(rec()->popup, nullptr) << "the progress popup is tracked";
+    EXPECT_STREQ(elm_object_part_text_get(rec()->popup, "title,text"), "Connecting AP");
+    Evas_Object *bar = elm_object_part_content_get(rec()->popup, "elm.swallow.content");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_STREQ(elm_object_style_get(bar), "process_small");
+    EXPECT_TRUE(elm_progressbar_pulse_get(bar));
+    EXPECT_EQ(elm_popup_timeout_get(rec()->popup), 10.0);
+    EXPECT_EQ(rec()->ap_state, AP_STATE_CONNECTING);
+    EXPECT_FALSE(logged("Success")) << "the result comes later";
+
+    ASSERT_TRUE(wait_popup(SUCCESS));
+    EXPECT_EQ(rec()->popup, nullptr) << "the result replaced the progress popup";
+    EXPECT_TRUE(logged("wifi connect error code [WIFI_ERROR_NONE]"));
+    const char *states[] = {"Association", "Configuration", "Connected"};
+    for (const char *state : states)
+        EXPECT_TRUE(logged(std::string("Connection state changed callback, state : ") + state +
+                           ", AP name : Office\n"))
+            << state;
+    wifi_radio::state s = radio_state();
+    EXPECT_EQ(s.connection, WIFI_CONNECTION_STATE_CONNECTED);
+    EXPECT_EQ(s.applied, (wifi_radio::ip_settings{WIFI_IP_CONFIG_TYPE_STATIC, "10.0.0.20",
+                                                  "255.255.0.0", "10.0.0.1", "", "10.0.0.53"}));
+    int state = 0;
+    ASSERT_EQ(vconf_get_int("memory/wifi/state", &state), 0);
+    EXPECT_EQ(state, 2);
+    ASSERT_TRUE(wait_log("already show popup")) << "the scan ended after the request";
+
+    press_connect();  // connected now: refused
+    EXPECT_EQ(popups().front(), CONNECTED_ALREADY);
+}
+
+TEST_F(StaticIpTest, NamesMatchExactlyAndAnApFoundLaterServesTheNextPress)
+{
+    open();
+    fill(form("office", "secret99"));
+    press_connect();
+    EXPECT_TRUE(logged("found AP name[Office]"));
+    EXPECT_FALSE(logged("found AP you want!"));
+    EXPECT_EQ(rec()->ap_state, AP_STATE_NOT_FOUND);
+    ASSERT_TRUE(wait_popup(NOT_FOUND));
+    EXPECT_TRUE(logged("FAIL! Couldn't find AP"));
+
+    /* Known only once a scan ended: that scan was the one just requested. */
+    radio([](wifi_radio::state &s) {
+        s.aps.push_back({"Café & <Bar>", false, "", -60, false, 0});
+    });
+    fill(form("Café & <Bar>"));
+    clear_log();
+    press_connect();
+    EXPECT_FALSE(logged("found AP name[Café & <Bar>]"));
+    ASSERT_TRUE(wait_log("FAIL! Couldn't find AP"));
+    press_connect();
+    EXPECT_TRUE(logged("found AP you want! name[Café & <Bar>] SSID[Café & <Bar>]"));
+    ASSERT_TRUE(wait_popup(SUCCESS));
+}
+
+TEST_F(StaticIpTest, PassphraseOnlyWhereRequiredAndAsTyped)
+{
+    struct attempt {
+        const char *ap, *password, *popup;
+        int result;
+    };
+    const attempt attempts[] = {
+        {"Lab", "", SUCCESS, WIFI_ERROR_NONE},               // open, empty field
+        {"Lab", "anything", SUCCESS, WIFI_ERROR_NONE},       // open: not set
+        {"Office", "", FAILED, WIFI_ERROR_INVALID_KEY},      // empty is passed as it is
+        {"Office", "Secret99", FAILED, WIFI_ERROR_INVALID_KEY},
+        {"Office", "secret99", SUCCESS, WIFI_ERROR_NONE},
+    };
+    open();
+    for (const attempt &a : attempts) {
+        radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
+        fill(form(a.ap, a.password));
+        clear_log();
+        press_connect();
+        ASSERT_TRUE(wait_log("wifi connect error code [")) << a.ap << a.password;
+        EXPECT_EQ(popups().front(), a.popup) << a.ap << a.password;
+        EXPECT_EQ(radio_state().last_result, a.result) << a.ap << a.password;
+        bool failed = a.result != WIFI_ERROR_NONE;
+        EXPECT_EQ(logged("FAIL! Found AP but fail to connect"), failed);
+        EXPECT_EQ(logged("Connection state changed callback, state : Failure, AP name : Office\n"),
+                  failed);
+        EXPECT_EQ(logged("state : Disconnected, AP name : Office\n"), failed);
+    }
+}
+
+TEST_F(StaticIpTest, AlreadyExistsCountsAsSuccess)
+{
+    fail_call("wifi_connected_cb", WIFI_ERROR_ALREADY_EXISTS, true);
+    open();
+    fill(form("Lab"));
+    press_connect();
+    ASSERT_TRUE(wait_popup(SUCCESS));
+    EXPECT_TRUE(logged("wifi connect error code [WIFI_ERROR_ALREADY_EXISTS]"));
+    EXPECT_FALSE(logged("FAIL!"));
+}
+
+TEST_F(StaticIpTest, EveryConfigurationStepFailingInTurnEndsTheWalk)
+{
+    struct step {
+        const char *call;
+        form typed;
+        const char *log;
+    };
+    form both_dns =
+        form("Office", "secret99").set(&form::dns1, "10.0.0.53").set(&form::dns2, "10.0.0.54");
+    form dns2_only = form("Office", "secret99").set(&form::dns2, "10.0.0.54");
+    const step steps[] = {
+        {"wifi_ap_set_ip_config_type", both_dns,
+         "FAIL! Fail to set static ip type[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_ip_address", both_dns,
+         "FAIL! Fail to set ip address[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_subnet_mask", both_dns,
+         "FAIL! Fail to set subnet mask[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_gateway_address", both_dns,
+         "FAIL! Fail to set gateway[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_dns_address", both_dns, "FAIL! Fail to set dns1[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_dns_address", dns2_only, "FAIL! Fail to set dns2[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_ap_set_passphrase", both_dns,
+         "FAIL! Fail to set password[WIFI_ERROR_NOT_SUPPORTED]"},
+        {"wifi_connect", both_dns, "wifi connect return val = WIFI_ERROR_NOT_SUPPORTED"},
+    };
+    radio([](wifi_radio::state &s) { std::swap(s.aps[0], s.aps[1]); });  // Lab, then Office
+    radio([](wifi_radio::state &s) { s.aps.push_back({"After", false, "", -60, true, 0}); });
+    open();
+    for (const step &st : steps) {
+        fail_call(st.call, WIFI_ERROR_NOT_SUPPORTED, true);
+        fill(st.typed);
+        clear_log();
+        press_connect();
+        EXPECT_TRUE(logged(st.log)) << st.log;
+        EXPECT_TRUE(logged("Fail exit")) << st.log;
+        EXPECT_EQ(popups().front(), FAILED) << st.log;
+        EXPECT_EQ(rec()->popup, nullptr) << "the failure replaced the progress popup";
+        EXPECT_EQ(rec()->ap_state, AP_STATE_FAILED);
+        EXPECT_FALSE(logged("found AP name[After]")) << "the walk ends at the failure";
+        ASSERT_TRUE(wait_log("already show popup")) << st.log;
+    }
+
+    /* The library's own refusal of a typed address ends the same way. */
+    fill(form("Office", "secret99").set(&form::ip, "10.0.0"));
+    clear_log();
+    press_connect();
+    EXPECT_TRUE(logged("FAIL! Fail to set ip address[WIFI_ERROR_INVALID_PARAMETER]"));
+    EXPECT_EQ(popups().front(), FAILED);
+    EXPECT_TRUE(radio_state().connected_ap.empty());
+}
+
+TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
+{
+    radio([](wifi_radio::state &s) { s.activated = false; });
+    fail_call("wifi_activate", WIFI_ERROR_PERMISSION_DENIED, true);
+    open();
+    fill(form("Lab"));
+    press_connect();
+    EXPECT_EQ(popups(), texts_t{i18n_get_text("Fail to activate Wi-Fi device")});
+    EXPECT_TRUE(logged("> Fail to activate Wi-Fi device"));
+    EXPECT_FALSE(logged("wifi_scan"));
+
+    /* Switched on by the press; the library knows no access point until
+     * Wi-Fi is on, so this press finds nothing and the next one connects. */
+    clear_log();
+    press_connect();
+    EXPECT_TRUE(showing("Searching AP"));
+    ASSERT_TRUE(wait_log("Wi-Fi Activation succeeded"));
+    EXPECT_TRUE(wait_log("Device state changed cb"));
+    ASSERT_TRUE(wait_popup(NOT_FOUND));
+    press_connect();
+    ASSERT_TRUE(wait_popup(SUCCESS));
+    radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
+    /* Its scan ends first: a refused press leaves the search state "not
+     * found", which an earlier scan still under way would then report. */
+    ASSERT_TRUE(wait_log("already show popup"));
+
+    fail_call("wifi_scan", WIFI_ERROR_NOW_IN_PROGRESS, true);
+    clear_log();
+    press_connect();
+    EXPECT_TRUE(logged("FAIL! Fail to scan wi-fi [WIFI_ERROR_NOW_IN_PROGRESS]"));
+    EXPECT_EQ(popups().front(), "Fail to scan Wi-Fi");
+    EXPECT_FALSE(showing("Searching AP"));
+    EXPECT_FALSE(logged("want to find AP"));
+
+    fail_call("wifi_foreach_found_aps", -29687035, true);  // a value without a name
+    clear_log();
+    press_connect();
+    EXPECT_TRUE(logged("FAIL! Fail wifi_foreach_found_aps() [unnamed error 0xFE3B0305]"));
+    EXPECT_EQ(popups().front(), "Fail to find Wi-Fi");
+    ASSERT_TRUE(wait_log("FAIL! Couldn't find AP"));
+
+    /* A slow connection: the progress popup goes after its 10 s (its timer
+     * is run here), the result comes later on its own. */
+    radio([](wifi_radio::state &s) { s.connect_time = 1.0; });
+    clear_log();
+    press_connect();
+    ASSERT_NE(rec()->popup, nullptr);
+    evas_object_smart_callback_call(rec()->popup, "timeout", nullptr);
+    settle();
+    EXPECT_EQ(rec()->popup, nullptr);
+    EXPECT_FALSE(logged("wifi connect error code"));
+    ASSERT_TRUE(wait_log("wifi connect error code [WIFI_ERROR_NONE]"));
+    EXPECT_EQ(popups().front(), SUCCESS);
+}
+
+TEST_F(StaticIpTest, StateCallbacksLogWhatTheRadioDoes)
+{
+    open();
+    connection_state_cb(static_cast<wifi_connection_state_e>(-2), nullptr, nullptr);
+    EXPECT_TRUE(logged("Connection state changed callback, state : Unknown, Fail to get AP name "
+                       "[WIFI_ERROR_INVALID_PARAMETER]\n"));
+    fill(form("Lab"));
+    press_connect();
+    ASSERT_TRUE(wait_popup(SUCCESS));
+    ASSERT_TRUE(wait_log("already show popup")) << "the press's own scan has ended";
+
+    /* Another program moves the radio: the library tells the screen. */
+    clear_log();
+    radio([](wifi_radio::state &s) { s.aps[1].signal = -85; });
+    ASSERT_TRUE(wait_log("wifi_connect.cpp: rssi_level_cb("));
+    radio([](wifi_radio::state &s) { s.aps.push_back({"New", false, "", -50, false, 0}); });
+    radio([](wifi_radio::state &s) { s.aps.back().known = true; });
+    ASSERT_TRUE(wait_log("wifi_connect.cpp: bg_scan_completed_cb("));
+    radio([](wifi_radio::state &s) {
+        s.activated = false;
+        s.connected_ap.clear();
+        s.connection = 0;
+    });
+    ASSERT_TRUE(wait_log("Device state changed cb"));
+    EXPECT_TRUE(wait_log("state : Disconnected, AP name : Lab\n"));
+}
