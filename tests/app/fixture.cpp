@@ -133,6 +133,24 @@ void AppTest::click_at(int x, int y)
     settle();
 }
 
+void AppTest::tap_row(Evas_Object *list, const std::string &text)
+{
+    Elm_Object_Item *item = row(list, text);
+    ASSERT_NE(item, nullptr) << "no row " << text;
+    elm_list_item_show(item);
+    Evas_Object *track = elm_object_item_track(item);
+    int x = 0, y = 0, w = 0, h = 0;
+    for (int i = 0; i < 100 && h == 0; i++) {
+        evas_smart_objects_calculate(evas_object_evas_get(list));
+        settle();
+        evas_object_geometry_get(track, &x, &y, &w, &h);
+    }
+    elm_object_item_untrack(item);
+    ASSERT_GT(h, 0) << text << " was never laid out";
+    run_loop(0.05);
+    click_at(x + w / 2, y + h / 2);
+}
+
 std::string AppTest::log_text()
 {
     Evas_Object *entry = entry_monitor_get_entry();

@@ -43,6 +43,11 @@ protected:
     /* A mouse click at the centre of obj, or at (x, y). */
     static void click(Evas_Object *obj);
     static void click_at(int x, int y);
+    /* A real click on the middle of the row of an Elementary list with this
+     * text, once the row is laid out and the canvas has rendered the list as
+     * it is now (before that render a click reaches no row). Fails the test
+     * when the list has no such row. */
+    static void tap_row(Evas_Object *list, const std::string &text);
 
     /* The log box's markup, "" when there is none. */
     static std::string log_text();

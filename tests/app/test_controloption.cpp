@@ -130,25 +130,6 @@ protected:
             run_loop(0.02);
         return ecore_time_get() - since;
     }
-    /* A real tap on the row of a list with the given text. */
-    static void tap(Evas_Object *list, const std::string &text)
-    {
-        Elm_Object_Item *item = row(list, text);
-        ASSERT_NE(item, nullptr) << text;
-        elm_list_item_show(item);
-        /* A freshly filled list is laid out at the next render, which a
-         * loaded machine may not have reached yet. */
-        Evas_Object *track = elm_object_item_track(item);
-        int x = 0, y = 0, w = 0, h = 0;
-        for (int i = 0; i < 100 && h == 0; i++) {
-            evas_smart_objects_calculate(evas_object_evas_get(list));
-            settle();
-            evas_object_geometry_get(track, &x, &y, &w, &h);
-        }
-        EXPECT_GT(h, 0) << text << " was never laid out";
-        click(track);
-        elm_object_item_untrack(item);
-    }
     static int count_of(const std::string &text, const std::string &needle)
     {
         int n = 0;
@@ -407,7 +388,7 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     refresh_now();
     set_str(TX, "");
 
-    tap(get_li_main(), "7: Two bits");
+    tap_row(get_li_main(), "7: Two bits");
     EXPECT_TRUE(logged("> main clicked: 7"));
     EXPECT_EQ(rows(get_li_sub()), (rows_t{"0: v0", "1: v1", "2: v2", "3: v3"}));
     ASSERT_NE(selected_sub(), nullptr);
@@ -419,7 +400,7 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     EXPECT_EQ(log_text(), report("=== DISPLAY OPTION === ", working) + "<br>option 7 : 2");
 
     // A value tap changes the working copy only: nothing sent, no key written.
-    tap(get_li_sub(), "3: v3");
+    tap_row(get_li_sub(), "3: v3");
     EXPECT_TRUE(logged("> sub clicked: 3"));
     EXPECT_EQ(_get_changing_option_value(7), 3);
     EXPECT_EQ(_get_saved_option_value(7), 2);
@@ -427,19 +408,19 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     EXPECT_EQ(get_str(TX), "");
     EXPECT_NE(log_text().find("Opt  07 : 3"), std::string::npos);
 
-    tap(get_li_main(), "2: Zero bits");
+    tap_row(get_li_main(), "2: Zero bits");
     EXPECT_EQ(rows(get_li_sub()), (rows_t{"0: v0"}));
     EXPECT_NE(selected_sub(), nullptr);
     clear_log();
-    tap(get_li_main(), "4: Narrow in db");  // value 5, four rows: none selected
+    tap_row(get_li_main(), "4: Narrow in db");  // value 5, four rows: none selected
     EXPECT_EQ(rows(get_li_sub()).size(), 4u);
     EXPECT_EQ(selected_sub(), nullptr);
     EXPECT_EQ(log_text().find("option 4 :"), std::string::npos);
-    tap(get_li_main(), "3: Wide in db");  // only the 16 described values
+    tap_row(get_li_main(), "3: Wide in db");  // only the 16 described values
     EXPECT_TRUE(logged("> option 3 has a 6-bit field: only the values 0 to 15 are listed"));
     EXPECT_EQ(rows(get_li_sub()).size(), 16u);
     EXPECT_STREQ(elm_object_item_text_get(selected_sub()), "9: v9");
-    tap(get_li_main(), "8: Negative");
+    tap_row(get_li_main(), "8: Negative");
     EXPECT_TRUE(rows(get_li_sub()).empty());
 
     // Reopening without a save loses the edit.
@@ -458,12 +439,12 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     open_test_view();
     press();
     refresh_now();
-    tap(get_li_main(), "17: Bit seven");
-    tap(get_li_sub(), "1: v1");
+    tap_row(get_li_main(), "17: Bit seven");
+    tap_row(get_li_sub(), "1: v1");
 
     watch_.start();
     double tapped = ecore_time_get();
-    tap(get_li_main(), "Save Option");
+    tap_row(get_li_main(), "Save Option");
     EXPECT_TRUE(logged("> main clicked: 1000"));
     EXPECT_TRUE(blocked());
     EXPECT_EQ(log_text().substr(log_text().rfind("<br>")), "<br>Option Saved");
@@ -503,7 +484,7 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
 
     // An unchanged copy still writes the 13 keys and sends the 13 commands.
     watch_.writes.clear();
-    tap(get_li_main(), "Save Option");
+    tap_row(get_li_main(), "Save Option");
     run_loop(2.0);
     ASSERT_EQ(watch_.writes.size(), 27u);
     EXPECT_EQ(watch_.writes[1].second, option_byte_key(0) + "=31");
@@ -519,7 +500,7 @@ TEST_F(ControlOptionTest, LeavingTheViewStopsASaveSeries)
     press();
     refresh_now();
     watch_.start();
-    tap(get_li_main(), "Save Option");
+    tap_row(get_li_main(), "Save Option");
     run_loop(0.35);
     EXPECT_TRUE(press_back());
     EXPECT_EQ(is_working_controloption(), 0);

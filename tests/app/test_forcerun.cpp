@@ -59,20 +59,7 @@ protected:
     }
     static void press() { click_at(230 + 105, 1455 + 30); }
     static int status() { return key_get_int(STATUS).value_or(-999); }
-    /* A real click on the middle of the main-list row with this label, once
-     * the canvas has drawn the rebuilt list (before that a click finds no
-     * row). */
-    static void tap(const std::string &label)
-    {
-        run_loop(0.05);
-        Elm_Object_Item *item = row(get_li_main(), label);
-        ASSERT_NE(item, nullptr) << label;
-        Evas_Object *track = elm_object_item_track(item);
-        int x, y, w, h;
-        evas_object_geometry_get(track, &x, &y, &w, &h);
-        elm_object_item_untrack(item);
-        click_at(x + w / 2, y + h / 2);
-    }
+    static void tap(const std::string &label) { tap_row(get_li_main(), label); }
     static std::string number_box(int n)
     {
         return "<br>=== FORCE RUN NUMBER === <br>" + std::to_string(n);
