@@ -43,9 +43,14 @@
  * handler; one watch per key directory (created if missing), shared by the
  * registrations of that directory and removed with the last one. A rename
  * onto the key file (every write through this library), a close after an
- * in-place write and a deletion each give one callback per registration;
- * the node holds the value read at delivery time (type VCONF_TYPE_NONE once
- * the key is gone). The first registration calls ecore_init() and the library
+ * in-place write, a deletion and a rename away each give one callback per
+ * registration; the node holds the value read at delivery time (type
+ * VCONF_TYPE_NONE once the key is gone). The kernel drops an event identical
+ * to the one before it in the queue (same watch, mask and name; the rename
+ * cookie is not compared), so two renames onto the same key in a row would
+ * arrive as one: the watch also asks for IN_MOVED_FROM, whose event names the
+ * writer's temporary file and so separates any two renames. When the kernel
+ * queue overflows, every registration gets one callback. The first registration calls ecore_init() and the library
  * keeps that reference until the last registration goes; if that call is the
  * one that starts Ecore, it starts without the system modules (a process that
  * wants them initialises Ecore itself first). The process must run the Ecore
@@ -654,7 +659,13 @@ void stop_notifier()
     ecore_shutdown();
 }
 
-constexpr uint32_t kWatchMask = IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE | IN_ONLYDIR;
+// The events of a key file: a rename onto it (every write through this
+// library), a close after an in-place write, a deletion, a rename away.
+constexpr uint32_t kKeyEvents = IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE | IN_MOVED_FROM;
+// IN_MOVED_FROM also separates two renames onto one key: its event names the
+// writer's own temporary file, so the two IN_MOVED_TO events are never
+// adjacent in the queue, where the kernel would merge them into one.
+constexpr uint32_t kWatchMask = kKeyEvents | IN_ONLYDIR;
 
 bool add_watch(const std::string &dir)
 {
@@ -756,8 +767,7 @@ void handle_event(const Event &event)
         add_watch(path);
         return;
     }
-    if ((event.mask & (IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE)) == 0 ||
-        (event.mask & IN_ISDIR) != 0 || event.name.empty())
+    if ((event.mask & kKeyEvents) == 0 || (event.mask & IN_ISDIR) != 0 || event.name.empty())
         return;
     std::vector<uint64_t> ids;
     for (const Registration &r : notifier.regs)
