@@ -9,7 +9,12 @@
  * The store lives in the directory named by PANEL_PLATFORM_DIR (default:
  * $XDG_RUNTIME_DIR/panel-platform, or /tmp/panel-platform-UID). Several
  * processes share it. Writes are atomic: a reader sees the old or the new
- * value, never a mix.
+ * value, never a mix. A value holds at most 1 MiB (VCONF_STORE_VALUE_MAX of
+ * vconf_store.h); larger ones are refused. Nothing below the directory is
+ * reached through a link, and a key file that is no regular file (a link, a
+ * FIFO, a device) or is larger than the bound fails to read at once. When
+ * the volatile part cannot be used, "memory/" keys fail with the reason and
+ * "db/" keys keep working.
  *
  * Change notifications are delivered on the Ecore main loop of the process
  * that registered them: one callback for every write through this library by
