@@ -317,21 +317,16 @@ bool mkdir_p(const std::string &path)
 
 const char *file_kind(mode_t mode)
 {
-    if (S_ISDIR(mode))
-        return "a directory";
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISLNK(mode))
-        return "a symbolic link";
-    if (S_ISREG(mode))
-        return "a regular file";
-    return "a special file";
+    switch (mode & S_IFMT) {
+    case S_IFREG: return "a regular file";
+    case S_IFDIR: return "a directory";
+    case S_IFLNK: return "a symbolic link";
+    case S_IFIFO: return "a FIFO";
+    case S_IFCHR: return "a character device";
+    case S_IFBLK: return "a block device";
+    case S_IFSOCK: return "a socket";
+    default: return "a special file";
+    }
 }
 
 // Opens the directories names below the directory at, one by one, never
