@@ -9,12 +9,22 @@
  * The store lives in the directory named by PANEL_PLATFORM_DIR (default:
  * $XDG_RUNTIME_DIR/panel-platform, or /tmp/panel-platform-UID). Several
  * processes share it. Writes are atomic: a reader sees the old or the new
- * value, never a mix.
+ * value, never a mix. A value holds at most 1 MiB (VCONF_STORE_VALUE_MAX of
+ * vconf_store.h); larger ones are refused. Nothing below the directory is
+ * reached through a link, and a key file that is no regular file (a link, a
+ * FIFO, a device) or is larger than the bound fails to read at once. When
+ * the volatile part cannot be used, "memory/" keys fail with the reason and
+ * "db/" keys keep working.
  *
  * Change notifications are delivered on the Ecore main loop of the process
- * that registered them, for every write by any process, including a write of
- * the value the key already holds. The library needs Ecore (not Elementary)
- * only when notifications are used.
+ * that registered them: one callback for every write through this library by
+ * any process, including a write of the value the key already holds and many
+ * writers at once, and one for every removal. Changes made in place by other
+ * programs may be merged by the kernel, and when the process's kernel event
+ * queue overflows every registration gets one callback instead of the lost
+ * ones; in every case a registration's last callback comes after its key's
+ * last change and shows the value then. The library needs Ecore (not
+ * Elementary) only when notifications are used.
  *
  * All functions return VCONF_OK (0) on success and VCONF_ERROR (-1) on
  * failure: missing key, value of another type, refused key name, I/O error.
@@ -67,9 +77,10 @@ int vconf_unset(const char *in_key);
 
 /* Registers cb for changes of in_key. The same (key, cb) pair may be
  * registered once; a second registration fails. The callback runs on the
- * Ecore main loop, once per write (a write of the same value included);
- * the first registration initialises Ecore if the process has not. A
- * callback may register and unregister (itself included). */
+ * Ecore main loop, once per write (a write of the same value included; see
+ * above for the kernel's limits); the first registration initialises Ecore
+ * if the process has not. A callback may register and unregister (itself
+ * included). */
 int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb, void *user_data);
 int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb);
 

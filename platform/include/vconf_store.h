@@ -9,6 +9,10 @@
 extern "C" {
 #endif
 
+/* The largest value a key holds, in bytes (a string's length): 1 MiB.
+ * Setters refuse larger values; a larger key file is refused on read. */
+#define VCONF_STORE_VALUE_MAX (1024 * 1024)
+
 /* The platform directory in use (PANEL_PLATFORM_DIR or the default),
  * created if missing. Never NULL; the text belongs to the library. */
 const char *vconf_store_dir(void);
@@ -21,9 +25,20 @@ int vconf_store_key_valid(const char *key);
 typedef void (*vconf_store_list_fn)(const char *key, void *user_data);
 int vconf_store_list(const char *prefix, vconf_store_list_fn fn, void *user_data);
 
-/* Type of a stored key (enum vconf_t), VCONF_TYPE_NONE when missing or
- * when the name is refused. Logs nothing. */
+/* Type of a stored key (enum vconf_t), VCONF_TYPE_NONE when missing, when
+ * it cannot be read (see vconf_store_check) or when the name is refused.
+ * Logs nothing. */
 int vconf_store_type(const char *key);
+
+/* What a key holds, telling a missing key from one that cannot be read:
+ * its type (enum vconf_t) when it holds a readable value, VCONF_TYPE_NONE
+ * when it does not exist, VCONF_ERROR when it cannot be read: a refused
+ * name, a damaged file (no type line, a bad number), a file that is no
+ * regular file, a link, a file larger than the bound, a directory on the way
+ * that is a link, or a part of the store that cannot be used. For
+ * VCONF_ERROR, when why is not NULL, *why receives a malloc'ed one-line
+ * reason the caller frees (else *why is set to NULL). Logs nothing. */
+int vconf_store_check(const char *key, char **why);
 
 /* Value of any type rendered as text (ints and bools in decimal). Returns a
  * malloc'ed string or NULL when the key is missing. Logs nothing. */

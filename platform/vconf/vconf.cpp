@@ -3,9 +3,10 @@
  * that uses the same platform directory.
  *
  * Platform directory DIR: PANEL_PLATFORM_DIR, else $XDG_RUNTIME_DIR/panel-platform,
- * else /tmp/panel-platform-UID. It is created (mode 0700) on first use. The
- * environment variable is looked at on every call, so a process (a test) that
- * changes it moves to the new directory at once.
+ * else /tmp/panel-platform-UID. It is created (mode 0700) on first use and
+ * must belong to the user; a warning is logged once when others may write to
+ * it. The environment variable is looked at on every call, so a process (a
+ * test) that changes it moves to the new directory at once.
  *
  * Layout under DIR:
  *   db/NAME.key            persistent key "db/NAME"
@@ -16,12 +17,21 @@
  * the value: int in decimal, bool as 0 or 1, double in the shortest decimal
  * form that reads back exactly, string as its exact bytes (possibly empty or
  * with line ends; no line end is added). The ".key" suffix lets "a/b" and
- * "a/b/c" coexist (file a/b.key beside directory a/b).
+ * "a/b/c" coexist (file a/b.key beside directory a/b). A value holds at most
+ * VCONF_STORE_VALUE_MAX bytes.
  *
- * Volatility: the first access of a process to DIR compares run/boot_id with
- * /proc/sys/kernel/random/boot_id (under the lock); when they differ run/ is
- * emptied, so after a reboot no "memory/" key is left. Removing DIR/run by
- * hand has the same effect.
+ * Nothing below DIR is reached through a link: every directory is opened
+ * component by component with O_NOFOLLOW (a link among them fails the call),
+ * and the file operations work relative to the directory descriptor. Key
+ * files are opened with O_NOFOLLOW|O_NONBLOCK and must be regular files
+ * (fstat) of at most the bound; a FIFO, a device, a link or a larger file
+ * fails the read with its reason, so a reader never blocks or fills memory.
+ *
+ * Volatility: the first access of a process to a "memory/" key compares
+ * run/boot_id with /proc/sys/kernel/random/boot_id (under the lock); when they
+ * differ run/ is emptied, so after a reboot no "memory/" key is left. Removing
+ * DIR/run by hand has the same effect. When run/ cannot be prepared, "memory/"
+ * keys fail with the reason and "db/" keys work as ever.
  *
  * Key names: "db/..." or "memory/..." with at least one more segment; at most
  * 255 bytes of [A-Za-z0-9_.-/]; no empty segment, no trailing '/', no segment
@@ -30,10 +40,14 @@
  * no directory segment ending in ".key". A refused name is logged (error,
  * tag "VCONF") and the call returns -1.
  *
- * Writes: the new file is written under a temporary name (mkstemp, in the key's
- * directory) and renamed over the key file, so a reader or a concurrent writer
- * never sees a partial value. No fsync: the store does not aim to survive a
- * power cut. A setter gives the key the setter's type, whatever it held before.
+ * Writes: the new file is written under a temporary name ".tmp-XXXXXX" in the
+ * key's directory and renamed over the key file, so a reader or a concurrent
+ * writer never sees a partial value. The writer holds an exclusive flock() on
+ * its temporary file from creation to rename: a temporary file nobody holds
+ * belongs to a writer that died, and the first write of each process (per
+ * platform directory) removes those anywhere in the store. No fsync: the store
+ * does not aim to survive a power cut. A setter gives the key the setter's
+ * type, whatever it held before.
  *
  * Reads are strict about types: vconf_get_int on a bool key, vconf_get_bool on
  * an int key, vconf_get_str on a number all fail (-1, logged) and leave the
@@ -43,15 +57,21 @@
  * handler; one watch per key directory (created if missing), shared by the
  * registrations of that directory and removed with the last one. A rename
  * onto the key file (every write through this library), a close after an
- * in-place write and a deletion each give one callback per registration;
- * the node holds the value read at delivery time (type VCONF_TYPE_NONE once
- * the key is gone). The first registration calls ecore_init() and the library
- * keeps that reference until the last registration goes; if that call is the
- * one that starts Ecore, it starts without the system modules (a process that
- * wants them initialises Ecore itself first). The process must run the Ecore
- * main loop for callbacks to arrive. Registration functions and
- * callbacks belong to the main-loop thread; getters and setters may be called
- * from any thread and need no Ecore at all.
+ * in-place write, a deletion and a rename away each give one callback per
+ * registration; the node holds the value read at delivery time (type
+ * VCONF_TYPE_NONE once the key is gone). The kernel drops an event identical
+ * to the one before it in the queue (same watch, mask and name; the rename
+ * cookie is not compared), so two renames onto the same key in a row would
+ * arrive as one: the watch also asks for IN_MOVED_FROM, whose event names the
+ * writer's own temporary file and so separates any two renames. When the
+ * kernel queue overflows, every registration gets one callback. The first
+ * registration calls ecore_init() and the library keeps that reference until
+ * the last registration goes; if that call is the one that starts Ecore, it
+ * starts without the system modules (a process that wants them initialises
+ * Ecore itself first). The process must run the Ecore main loop for callbacks
+ * to arrive. Registration functions and callbacks belong to the main-loop
+ * thread; getters and setters may be called from any thread and need no Ecore
+ * at all.
  *
  * State: the directories in use (under a mutex), the notification registry
  * (main-loop thread). No timers. Reads/writes files under DIR and
@@ -71,6 +91,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -85,6 +106,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,8 +122,11 @@ namespace {
 
 constexpr const char *TAG = "VCONF";
 constexpr std::string_view kSuffix = ".key";
+constexpr std::string_view kTempPrefix = ".tmp-";
 constexpr size_t kMaxKeyLength = 255;
 constexpr size_t kMaxSegment = 251;  // with ".key", the file name limit of 255
+constexpr size_t kMaxValue = VCONF_STORE_VALUE_MAX;
+constexpr size_t kMaxFile = kMaxValue + 7;  // with the longest type line, "string\n"
 
 // ---- directory in use -------------------------------------------------------
 
@@ -110,14 +135,24 @@ bool dir_resolved = false;
 std::string dir_env;                // the environment the directory came from
 std::deque<std::string> dir_paths;  // every directory used; the last is current
 bool dir_prepared = false;          // current directory created and checked
+bool run_prepared = false;          // its run/ checked against the boot
+bool temps_swept = false;           // its dead writers' temporary files removed
 
-// ---- notifications ----------------------------------------------------------
+// ---- keys and notifications ---------------------------------------------------
+
+// Where a key's file lives: root/dirs[0]/.../base.
+struct KeyPath {
+    std::string root;               // the platform directory
+    std::vector<std::string> dirs;  // the directories below it, outermost first
+    std::string dir;                // root and dirs joined: for watches and messages
+    std::string base;               // NAME.key
+    std::string file() const { return dir + "/" + base; }
+};
 
 struct Registration {
     uint64_t id;
     std::string key;
-    std::string dir;   // absolute directory of the key file
-    std::string base;  // file name of the key in dir
+    KeyPath path;
     vconf_callback_fn cb;
     void *user_data;
 };
@@ -223,6 +258,44 @@ const char *key_problem(const char *key)
     return nullptr;
 }
 
+// ---- files ------------------------------------------------------------------
+
+// An owned file descriptor (-1: none).
+class Fd {
+public:
+    explicit Fd(int fd = -1) noexcept : fd_(fd) {}
+    Fd(Fd &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd &operator=(Fd &&other) noexcept
+    {
+        if (this != &other) {
+            close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd() { close(); }
+    int get() const noexcept { return fd_; }
+    explicit operator bool() const noexcept { return fd_ >= 0; }
+    // Gives up ownership (to close it by hand and see the result).
+    int release() noexcept { return std::exchange(fd_, -1); }
+
+private:
+    void close() noexcept
+    {
+        if (fd_ >= 0) {
+            int saved = errno;  // callers read errno of the call before
+            ::close(fd_);
+            errno = saved;
+        }
+        fd_ = -1;
+    }
+    int fd_;
+};
+
+// Creates path and its missing parents (mode 0700). Only for the platform
+// directory itself, which may lie behind links; below it open_dirs is used.
 bool mkdir_p(const std::string &path)
 {
     if (path.empty())
@@ -242,30 +315,116 @@ bool mkdir_p(const std::string &path)
     return false;
 }
 
-bool read_file(const std::string &path, std::string &out, int &error)
+const char *file_kind(mode_t mode)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = errno;
-        return false;
+    switch (mode & S_IFMT) {
+    case S_IFREG: return "a regular file";
+    case S_IFDIR: return "a directory";
+    case S_IFLNK: return "a symbolic link";
+    case S_IFIFO: return "a FIFO";
+    case S_IFCHR: return "a character device";
+    case S_IFBLK: return "a block device";
+    case S_IFSOCK: return "a socket";
+    default: return "a special file";
     }
+}
+
+// Opens the directories names below the directory at, one by one, never
+// through a link; creates missing ones (mode 0700) when create is set.
+// Returns the last one. On failure the Fd is invalid and why is empty when a
+// directory is missing (create unset), else it says what is wrong.
+Fd open_dirs(const std::string &at, const std::vector<std::string> &names, bool create,
+             std::string &why)
+{
+    why.clear();
+    Fd dir(::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir) {
+        why = "cannot open " + at + ": " + std::strerror(errno);
+        return Fd();
+    }
+    std::string shown = at;
+    for (const std::string &name : names) {
+        shown += "/" + name;
+        constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        Fd next(::openat(dir.get(), name.c_str(), flags));
+        if (!next && errno == ENOENT && create) {
+            if (::mkdirat(dir.get(), name.c_str(), 0700) != 0 && errno != EEXIST) {
+                why = "cannot create " + shown + ": " + std::strerror(errno);
+                return Fd();
+            }
+            next = Fd(::openat(dir.get(), name.c_str(), flags));
+        }
+        if (!next) {
+            int error = errno;
+            struct stat st;
+            if (error == ENOENT)
+                return Fd();  // missing: why stays empty
+            if ((error == ELOOP || error == ENOTDIR) &&
+                ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+                why = shown + " is " + file_kind(st.st_mode) + ", not a directory: refused";
+            else
+                why = "cannot open " + shown + ": " + std::strerror(error);
+            return Fd();
+        }
+        dir = std::move(next);
+    }
+    return dir;
+}
+
+enum class ReadResult { ok, missing, corrupt };
+
+// Reads the file name in the directory dirfd (AT_FDCWD: name is a path) when
+// it is a regular file of at most limit bytes: never through a link, never
+// blocking on a FIFO or a device, never more than limit bytes into memory.
+// missing when there is no such file; corrupt with the reason in why (the
+// file named shown) otherwise.
+ReadResult read_regular(int dirfd, const std::string &name, const std::string &shown, size_t limit,
+                        std::string &out, std::string &why)
+{
+    Fd fd(::openat(dirfd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
+        int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return ReadResult::missing;
+        why = error == ELOOP ? shown + " is a symbolic link: refused"
+                             : "cannot read " + shown + ": " + std::strerror(error);
+        return ReadResult::corrupt;
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        why = "cannot read " + shown + ": " + std::strerror(errno);
+        return ReadResult::corrupt;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = shown + " is " + file_kind(st.st_mode) + ", not a regular file: refused";
+        return ReadResult::corrupt;
+    }
+    auto too_large = [&](uint64_t size) {
+        why = shown + " holds " + std::to_string(size) + " bytes, too many for a value of at most " +
+              std::to_string(kMaxValue) + ": refused";
+        return ReadResult::corrupt;
+    };
+    if (static_cast<uint64_t>(st.st_size) > limit)
+        return too_large(static_cast<uint64_t>(st.st_size));
+    // The size is only a hint (files of /proc report 0, a file may grow):
+    // read up to one byte past the limit to notice a larger one.
     out.clear();
-    std::array<char, 4096> buf;
+    out.reserve(static_cast<size_t>(st.st_size));
+    std::array<char, 16384> buf;
     for (;;) {
-        ssize_t n = ::read(fd, buf.data(), buf.size());
+        ssize_t n = ::read(fd.get(), buf.data(), std::min(buf.size(), limit + 1 - out.size()));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            error = errno;
-            ::close(fd);
-            return false;
+            why = "cannot read " + shown + ": " + std::strerror(errno);
+            return ReadResult::corrupt;
         }
         if (n == 0)
-            break;
+            return ReadResult::ok;
         out.append(buf.data(), static_cast<size_t>(n));
+        if (out.size() > limit)
+            return too_large(out.size());
     }
-    ::close(fd);
-    return true;
 }
 
 bool write_fd_all(int fd, std::string_view data)
@@ -281,36 +440,117 @@ bool write_fd_all(int fd, std::string_view data)
     return true;
 }
 
-// Writes data to path through a temporary file in the same directory.
-bool replace_file(const std::string &dir, const std::string &base, std::string_view data,
+// ".tmp-" and six random characters of [A-Za-z0-9].
+std::string temp_name()
+{
+    static constexpr std::string_view chars =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::array<unsigned char, 6> bytes{};
+    if (::getrandom(bytes.data(), bytes.size(), GRND_NONBLOCK) != static_cast<ssize_t>(bytes.size())) {
+        // Without entropy yet: time and process id are unique enough, and
+        // O_EXCL catches a clash anyway.
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        uint64_t mix = static_cast<uint64_t>(now.tv_nsec) ^ (static_cast<uint64_t>(::getpid()) << 20);
+        for (unsigned char &b : bytes) {
+            b = static_cast<unsigned char>(mix);
+            mix = mix * 6364136223846793005ULL + 1442695040888963407ULL;
+        }
+    }
+    std::string name(kTempPrefix);
+    for (unsigned char b : bytes)
+        name += chars[b % chars.size()];
+    return name;
+}
+
+// Writes data as the file base of the directory dirfd (named shown) through a
+// temporary file in the same directory, renamed over base. The temporary file
+// is flock()ed from its creation until after the rename, so that
+// remove_dead_temps never takes it for a dead writer's. The lock is held
+// through a read-only descriptor and the data written through a second one,
+// closed before the rename: a close after writing is a change event, and it
+// must name the temporary file, not the key.
+bool replace_file(int dirfd, const std::string &shown, const std::string &base, std::string_view data,
                   std::string &why)
 {
     // Key names never start with '.', so the temporary name is never a key.
-    std::string tmp = dir + "/.tmp-XXXXXX";
-    int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        why = std::string("cannot create a file in ") + dir + ": " + std::strerror(errno);
-        return false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string tmp = temp_name();
+        const std::string tmp_shown = shown + "/" + tmp;
+        Fd lock(::openat(dirfd, tmp.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!lock && errno == EEXIST)
+            continue;
+        if (!lock) {
+            why = "cannot create a file in " + shown + ": " + std::strerror(errno);
+            return false;
+        }
+        while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) {
+        }
+        // Removed between its creation and the lock by a process that took it
+        // for a dead writer's: start again with another name.
+        struct stat locked;
+        if (::fstat(lock.get(), &locked) == 0 && locked.st_nlink == 0)
+            continue;
+        // The reason "VERB TMP[ onto BASE]: ERROR" of errno; the temporary file goes.
+        auto failed = [&](const char *verb, bool onto = false) {
+            int error = errno;
+            ::unlinkat(dirfd, tmp.c_str(), 0);
+            why = std::string(verb) + " " + tmp_shown + (onto ? " onto " + base : "") + ": " +
+                  std::strerror(error);
+            return false;
+        };
+        Fd out(::openat(dirfd, tmp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!out)
+            return failed("cannot open");
+        if (!write_fd_all(out.get(), data) || ::close(out.release()) != 0)
+            return failed("cannot write");
+        if (::renameat(dirfd, tmp.c_str(), dirfd, base.c_str()) != 0)
+            return failed("cannot rename", true);
+        return true;  // closing lock releases the lock
     }
-    bool written = write_fd_all(fd, data);
-    int saved = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        saved = errno;
-    }
-    if (!written) {
-        ::unlink(tmp.c_str());
-        why = std::string("cannot write ") + tmp + ": " + std::strerror(saved);
-        return false;
-    }
-    std::string target = dir + "/" + base;
-    if (::rename(tmp.c_str(), target.c_str()) != 0) {
-        why = std::string("cannot rename onto ") + target + ": " + std::strerror(errno);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    return true;
+    why = "cannot create a file in " + shown + ": no free temporary name";
+    return false;
 }
+
+// Removes the file path when it is the temporary file of a writer that ended
+// before its rename: nobody holds its lock. A live writer holds it; a
+// finished writer's file has been renamed away, so the name no longer leads
+// to the inode locked here.
+bool remove_if_dead(const std::string &path)
+{
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return false;
+    struct stat held, named;
+    if (::fstat(fd.get(), &held) != 0 || ::lstat(path.c_str(), &named) != 0 ||
+        held.st_dev != named.st_dev || held.st_ino != named.st_ino || !S_ISREG(named.st_mode))
+        return false;
+    return ::unlink(path.c_str()) == 0;  // while still locked here
+}
+
+// Removes the temporary files of dead writers under DIR/db and DIR/run,
+// without following links. Logs how many (info) when there were any.
+void remove_dead_temps(const std::string &root)
+{
+    size_t removed = 0;
+    for (const char *sub : {"/db", "/run"}) {
+        std::error_code ec;
+        auto it = std::filesystem::recursive_directory_iterator(
+            root + sub, std::filesystem::directory_options::skip_permission_denied, ec);
+        for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            std::error_code type_ec;
+            if (it->path().filename().string().starts_with(kTempPrefix) &&
+                it->symlink_status(type_ec).type() == std::filesystem::file_type::regular &&
+                remove_if_dead(it->path().string()))
+                ++removed;
+        }
+    }
+    if (removed > 0)
+        dlog_print(DLOG_INFO, TAG, "removed %zu temporary file(s) of writers that ended before finishing",
+                   removed);
+}
+
+// ---- the platform directory -------------------------------------------------
 
 std::string trimmed_first_line(const std::string &text)
 {
@@ -321,45 +561,46 @@ std::string trimmed_first_line(const std::string &text)
     return line;
 }
 
-// Empties DIR/run when it was started under another boot (or never stamped).
-bool check_boot(const std::string &dir)
+// Empties DIR/run when it was started under another boot (or never stamped);
+// false with the reason in why when run/ cannot be checked or made.
+bool check_boot(const std::string &dir, std::string &why)
 {
     std::string boot;
-    int error = 0;
-    if (!read_file("/proc/sys/kernel/random/boot_id", boot, error))
+    std::string ignored;
+    if (read_regular(AT_FDCWD, "/proc/sys/kernel/random/boot_id", "boot_id", 256, boot, ignored) !=
+        ReadResult::ok)
         boot = "unknown";
     boot = trimmed_first_line(boot);
 
-    std::string lock_path = dir + "/lock";
-    int lock_fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock_fd < 0) {
-        dlog_print(DLOG_ERROR, TAG, "cannot open %s: %s", lock_path.c_str(), std::strerror(errno));
+    const std::string lock_path = dir + "/lock";
+    Fd lock(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!lock) {
+        why = "cannot open " + lock_path + ": " + std::strerror(errno);
         return false;
     }
-    while (::flock(lock_fd, LOCK_EX) != 0 && errno == EINTR) {
+    while (::flock(lock.get(), LOCK_EX) != 0 && errno == EINTR) {
     }
-    bool ok = true;
-    std::string run = dir + "/run";
+    const std::string run = dir + "/run";
     std::string stamp;
-    if (!read_file(run + "/boot_id", stamp, error) || trimmed_first_line(stamp) != boot) {
-        std::error_code ec;
-        std::filesystem::remove_all(run, ec);
-        if (ec) {
-            dlog_print(DLOG_ERROR, TAG, "cannot empty %s: %s", run.c_str(), ec.message().c_str());
-            ok = false;
-        } else if (!mkdir_p(run)) {
-            dlog_print(DLOG_ERROR, TAG, "cannot create %s: %s", run.c_str(), std::strerror(errno));
-            ok = false;
-        } else {
-            std::string why;
-            ok = replace_file(run, "boot_id", boot + "\n", why);
-            if (!ok)
-                dlog_print(DLOG_ERROR, TAG, "%s", why.c_str());
-        }
+    Fd run_fd = open_dirs(dir, {"run"}, false, why);
+    if (run_fd && read_regular(run_fd.get(), "boot_id", run + "/boot_id", 256, stamp, why) == ReadResult::ok &&
+        trimmed_first_line(stamp) == boot)
+        return true;
+    // Not started under this boot, or damaged (a link, a file): start afresh.
+    // remove_all removes links themselves, never what they lead to.
+    std::error_code ec;
+    std::filesystem::remove_all(run, ec);
+    if (ec) {
+        why = "cannot empty " + run + ": " + ec.message();
+        return false;
     }
-    ::close(lock_fd);  // releases the lock
-    return ok;
-}
+    if (::mkdir(run.c_str(), 0700) != 0) {
+        why = "cannot create " + run + ": " + std::strerror(errno);
+        return false;
+    }
+    run_fd = open_dirs(dir, {"run"}, false, why);
+    return run_fd && replace_file(run_fd.get(), run, "boot_id", boot + "\n", why);
+}  // closing the lock file releases the lock
 
 std::string absolute(const std::string &path)
 {
@@ -395,31 +636,41 @@ const std::string &current_dir_locked()
     dir_resolved = true;
     if (dir_paths.empty() || dir_paths.back() != dir) {
         dir_paths.push_back(dir);
-        dir_prepared = false;
+        dir_prepared = run_prepared = temps_swept = false;
     }
     return dir_paths.back();
 }
 
 // Creates and checks the current directory once; call with dir_mutex held.
-bool prepare_locked(const std::string &dir)
+// False with the reason in why.
+bool prepare_locked(const std::string &dir, std::string &why)
 {
     if (dir_prepared)
         return true;
     if (!mkdir_p(dir)) {
-        dlog_print(DLOG_ERROR, TAG, "cannot create the platform directory %s: %s", dir.c_str(),
-                   std::strerror(errno));
+        why = "cannot create the platform directory " + dir + ": " + std::strerror(errno);
         return false;
     }
     struct stat st;
     if (::stat(dir.c_str(), &st) != 0 || st.st_uid != ::getuid()) {
-        dlog_print(DLOG_ERROR, TAG, "the platform directory %s belongs to another user",
-                   dir.c_str());
+        why = "the platform directory " + dir + " belongs to another user";
         return false;
     }
-    if (!check_boot(dir))
-        return false;
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        dlog_print(DLOG_WARN, TAG,
+                   "the platform directory %s is writable by other users: they can change every key",
+                   dir.c_str());
     dir_prepared = true;
     return true;
+}
+
+// Checks run/ of the prepared current directory against the boot once;
+// call with dir_mutex held. Tried again on the next call after a failure.
+bool prepare_run_locked(const std::string &dir, std::string &why)
+{
+    if (!run_prepared)
+        run_prepared = check_boot(dir, why);
+    return run_prepared;
 }
 
 // The platform directory, created and checked; nullopt (logged) on failure.
@@ -427,34 +678,62 @@ std::optional<std::string> platform_dir()
 {
     std::lock_guard<std::mutex> lock(dir_mutex);
     const std::string &dir = current_dir_locked();
-    if (!prepare_locked(dir))
+    std::string why;
+    if (!prepare_locked(dir, why)) {
+        dlog_print(DLOG_ERROR, TAG, "%s", why.c_str());
         return std::nullopt;
+    }
     return dir;
 }
 
-struct KeyPath {
-    std::string dir;   // directory of the key file
-    std::string base;  // NAME.key
-    std::string file() const { return dir + "/" + base; }
-};
-
-// Where a valid key lives; nullopt without logging for an invalid name.
-std::optional<KeyPath> key_path(const char *key)
+// Removes dead writers' temporary files once per process and directory,
+// before the first write.
+void opened_for_writing(const std::string &root)
 {
-    if (key_problem(key) != nullptr)
-        return std::nullopt;
-    std::optional<std::string> dir = platform_dir();
-    if (!dir)
-        return std::nullopt;
-    std::string_view name(key);
-    std::string rel = name.substr(0, 3) == "db/" ? std::string(name)
-                                                 : "run/" + std::string(name);
-    size_t slash = rel.find_last_of('/');
-    return KeyPath{*dir + "/" + rel.substr(0, slash),
-                   rel.substr(slash + 1) + std::string(kSuffix)};
+    std::lock_guard<std::mutex> lock(dir_mutex);
+    if (temps_swept || current_dir_locked() != root)
+        return;
+    temps_swept = true;
+    remove_dead_temps(root);
 }
 
-// key_path for a public call: logs a refused name or an unusable directory.
+// ---- keys -------------------------------------------------------------------
+
+// Where a valid key lives. nullopt when the name is refused (why empty) or the
+// part of the store it belongs to cannot be used (why says why; for "memory/"
+// keys that includes run/, which "db/" keys do not need).
+std::optional<KeyPath> locate(const char *key, std::string &why)
+{
+    why.clear();
+    if (key_problem(key) != nullptr)
+        return std::nullopt;
+    std::string_view name(key);
+    const bool persistent = name.substr(0, 3) == "db/";
+    KeyPath path;
+    {
+        std::lock_guard<std::mutex> lock(dir_mutex);
+        path.root = current_dir_locked();
+        if (!prepare_locked(path.root, why) || (!persistent && !prepare_run_locked(path.root, why)))
+            return std::nullopt;
+    }
+    if (!persistent)
+        path.dirs.emplace_back("run");
+    for (size_t start = 0;;) {
+        size_t slash = name.find('/', start);
+        if (slash == std::string_view::npos) {
+            path.base = std::string(name.substr(start)) + std::string(kSuffix);
+            break;
+        }
+        path.dirs.emplace_back(name.substr(start, slash - start));
+        start = slash + 1;
+    }
+    path.dir = path.root;
+    for (const std::string &d : path.dirs)
+        path.dir += "/" + d;
+    return path;
+}
+
+// locate for a public call: logs a refused name or an unusable store.
 std::optional<KeyPath> checked_path(const char *fn, const char *key)
 {
     if (const char *problem = key_problem(key)) {
@@ -462,10 +741,18 @@ std::optional<KeyPath> checked_path(const char *fn, const char *key)
                    problem);
         return std::nullopt;
     }
-    std::optional<KeyPath> path = key_path(key);
+    std::string why;
+    std::optional<KeyPath> path = locate(key, why);
     if (!path)
-        dlog_print(DLOG_ERROR, TAG, "%s: platform directory unusable", fn);
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, key, why.c_str());
     return path;
+}
+
+// The key's directory, opened without following links (created when create
+// is set). Invalid with why empty when it is missing.
+Fd open_key_dir(const KeyPath &path, bool create, std::string &why)
+{
+    return open_dirs(path.root, path.dirs, create, why);
 }
 
 struct Value {
@@ -475,18 +762,9 @@ struct Value {
     std::string str;
 };
 
-enum class ReadResult { ok, missing, corrupt };
-
-ReadResult read_value(const std::string &file, Value &value, std::string &why)
+ReadResult parse_value(const std::string &content, const std::string &file, Value &value,
+                       std::string &why)
 {
-    std::string content;
-    int error = 0;
-    if (!read_file(file, content, error)) {
-        if (error == ENOENT || error == ENOTDIR)
-            return ReadResult::missing;
-        why = std::string("cannot read ") + file + ": " + std::strerror(error);
-        return ReadResult::corrupt;
-    }
     size_t nl = content.find('\n');
     if (nl == std::string::npos) {
         why = "no type line in " + file;
@@ -495,6 +773,11 @@ ReadResult read_value(const std::string &file, Value &value, std::string &why)
     std::string_view word(content.data(), nl);
     std::string_view text(content.data() + nl + 1, content.size() - nl - 1);
     const char *end = text.data() + text.size();
+    if (text.size() > kMaxValue) {
+        why = file + " holds a value of " + std::to_string(text.size()) +
+              " bytes, more than " + std::to_string(kMaxValue) + ": refused";
+        return ReadResult::corrupt;
+    }
     if (word == "string") {
         value.type = VCONF_TYPE_STRING;
         value.str.assign(text);
@@ -527,43 +810,69 @@ ReadResult read_value(const std::string &file, Value &value, std::string &why)
     return ReadResult::corrupt;
 }
 
+// Reads a key's value; corrupt (with why) for a damaged or refused file and
+// for a directory on the way that is a link.
+ReadResult read_value(const KeyPath &path, Value &value, std::string &why)
+{
+    Fd dir = open_key_dir(path, false, why);
+    if (!dir)
+        return why.empty() ? ReadResult::missing : ReadResult::corrupt;
+    std::string content;
+    ReadResult result = read_regular(dir.get(), path.base, path.file(), kMaxFile, content, why);
+    return result == ReadResult::ok ? parse_value(content, path.file(), value, why) : result;
+}
+
 // The read-only mark of a key: an empty file beside the key file. It ends in
 // ".ro", never in ".key", so it is neither listed nor watched as a key.
 std::string readonly_mark(const KeyPath &path)
 {
-    return path.file() + ".ro";
+    return path.base + ".ro";
 }
 
-bool is_readonly(const KeyPath &path)
+bool is_readonly(int dirfd, const KeyPath &path)
 {
     struct stat st;
-    return ::lstat(readonly_mark(path).c_str(), &st) == 0;
+    return ::fstatat(dirfd, readonly_mark(path).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-// Fails (logged) when the key is marked read-only: the stored value stays.
-bool writable(const char *fn, const char *key, const KeyPath &path)
+// Opens the directory of a key about to be written or removed (created when
+// create is set) and removes dead writers' temporary files first. Fails
+// (logged) when the directory cannot be used or the key is marked read-only:
+// the stored value stays.
+Fd writable_dir(const char *fn, const char *key, const KeyPath &path, bool create)
 {
-    if (!is_readonly(path))
-        return true;
-    dlog_print(DLOG_ERROR, TAG, "%s: \"%s\" is read-only: write refused", fn, key);
-    return false;
+    opened_for_writing(path.root);
+    std::string why;
+    Fd dir = open_key_dir(path, create, why);
+    if (!dir) {
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, key, why.empty() ? "no such key" : why.c_str());
+        return Fd();
+    }
+    if (is_readonly(dir.get(), path)) {
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\" is read-only: write refused", fn, key);
+        return Fd();
+    }
+    return dir;
 }
 
 int set_value(const char *fn, const char *key, int type, std::string_view text)
 {
     std::optional<KeyPath> path = checked_path(fn, key);
-    if (!path || !writable(fn, key, *path))
+    if (!path)
         return VCONF_ERROR;
-    if (!mkdir_p(path->dir)) {
-        dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, path->dir.c_str(),
-                   std::strerror(errno));
+    if (text.size() > kMaxValue) {
+        dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": a value of %zu bytes is larger than %zu bytes: write refused",
+                   fn, key, text.size(), kMaxValue);
         return VCONF_ERROR;
     }
+    Fd dir = writable_dir(fn, key, *path, true);
+    if (!dir)
+        return VCONF_ERROR;
     std::string content = type_word(type);
     content += '\n';
     content += text;
     std::string why;
-    if (!replace_file(path->dir, path->base, content, why)) {
+    if (!replace_file(dir.get(), path->dir, path->base, content, why)) {
         dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, key, why.c_str());
         return VCONF_ERROR;
     }
@@ -577,7 +886,7 @@ bool get_value(const char *fn, const char *key, int type, Value &value)
     if (!path)
         return false;
     std::string why;
-    switch (read_value(path->file(), value, why)) {
+    switch (read_value(*path, value, why)) {
     case ReadResult::missing:
         dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": no such key", fn, key);
         return false;
@@ -654,29 +963,38 @@ void stop_notifier()
     ecore_shutdown();
 }
 
-constexpr uint32_t kWatchMask = IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE | IN_ONLYDIR;
+// The events of a key file: a rename onto it (every write through this
+// library), a close after an in-place write, a deletion, a rename away.
+constexpr uint32_t kKeyEvents = IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE | IN_MOVED_FROM;
+// IN_MOVED_FROM also separates two renames onto one key: its event names the
+// writer's temporary file, so the two IN_MOVED_TO events are never adjacent
+// in the queue, where the kernel would merge them into one.
+constexpr uint32_t kWatchMask = kKeyEvents | IN_ONLYDIR | IN_DONT_FOLLOW;
 
-bool add_watch(const std::string &dir)
+// Watches the directory of a key, created when missing; the directories on
+// the way are checked not to be links first.
+bool add_watch(const KeyPath &path)
 {
-    if (!mkdir_p(dir)) {
-        dlog_print(DLOG_ERROR, TAG, "cannot create %s: %s", dir.c_str(), std::strerror(errno));
+    std::string why;
+    if (!open_key_dir(path, true, why)) {
+        dlog_print(DLOG_ERROR, TAG, "cannot watch %s: %s", path.dir.c_str(), why.c_str());
         return false;
     }
-    int wd = ::inotify_add_watch(notifier.fd, dir.c_str(), kWatchMask);
+    int wd = ::inotify_add_watch(notifier.fd, path.dir.c_str(), kWatchMask);
     if (wd < 0) {
-        dlog_print(DLOG_ERROR, TAG, "cannot watch %s: %s", dir.c_str(), std::strerror(errno));
+        dlog_print(DLOG_ERROR, TAG, "cannot watch %s: %s", path.dir.c_str(), std::strerror(errno));
         return false;
     }
-    notifier.wd_by_dir[dir] = wd;
-    notifier.dir_by_wd[wd] = dir;
+    notifier.wd_by_dir[path.dir] = wd;
+    notifier.dir_by_wd[wd] = path.dir;
     return true;
 }
 
-bool watch_dir(const std::string &dir)
+bool watch_dir(const KeyPath &path)
 {
-    int &refs = notifier.refs_by_dir[dir];
-    if (refs == 0 && !add_watch(dir)) {
-        notifier.refs_by_dir.erase(dir);
+    int &refs = notifier.refs_by_dir[path.dir];
+    if (refs == 0 && !add_watch(path)) {
+        notifier.refs_by_dir.erase(path.dir);
         return false;
     }
     ++refs;
@@ -697,12 +1015,12 @@ void unwatch_dir(const std::string &dir)
     }
 }
 
-void fill_node(keynode_t &node, const std::string &key, const std::string &file)
+void fill_node(keynode_t &node, const std::string &key, const KeyPath &path)
 {
     node.name = key;
     Value value;
     std::string why;
-    ReadResult result = read_value(file, value, why);
+    ReadResult result = read_value(path, value, why);
     if (result == ReadResult::corrupt)
         dlog_print(DLOG_ERROR, TAG, "change of \"%s\": %s", key.c_str(), why.c_str());
     node.type = result == ReadResult::ok ? value.type : VCONF_TYPE_NONE;
@@ -721,7 +1039,7 @@ void deliver(const std::vector<uint64_t> &ids)
         if (it == notifier.regs.end())
             continue;
         keynode_t node;
-        fill_node(node, it->key, it->dir + "/" + it->base);
+        fill_node(node, it->key, it->path);
         vconf_callback_fn cb = it->cb;
         void *user_data = it->user_data;
         cb(&node, user_data);
@@ -753,15 +1071,17 @@ void handle_event(const Event &event)
         dlog_print(DLOG_WARN, TAG, "%s was removed; watching it anew", path.c_str());
         notifier.wd_by_dir.erase(path);
         notifier.dir_by_wd.erase(dir);
-        add_watch(path);
+        auto reg = std::find_if(notifier.regs.begin(), notifier.regs.end(),
+                                [&](const Registration &r) { return r.path.dir == path; });
+        if (reg != notifier.regs.end())
+            add_watch(reg->path);
         return;
     }
-    if ((event.mask & (IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE)) == 0 ||
-        (event.mask & IN_ISDIR) != 0 || event.name.empty())
+    if ((event.mask & kKeyEvents) == 0 || (event.mask & IN_ISDIR) != 0 || event.name.empty())
         return;
     std::vector<uint64_t> ids;
     for (const Registration &r : notifier.regs)
-        if (r.base == event.name && r.dir == dir->second)
+        if (r.path.base == event.name && r.path.dir == dir->second)
             ids.push_back(r.id);
     deliver(ids);
 }
@@ -900,14 +1220,18 @@ extern "C" int vconf_unset(const char *in_key)
     const char *fn = __func__;
     return guarded(fn, VCONF_ERROR, [&] {
         std::optional<KeyPath> path = checked_path(fn, in_key);
-        if (!path || !writable(fn, in_key, *path))
+        if (!path)
             return VCONF_ERROR;
-        if (::unlink(path->file().c_str()) != 0) {
-            if (errno == ENOENT || errno == ENOTDIR)
+        Fd dir = writable_dir(fn, in_key, *path, false);
+        if (!dir)
+            return VCONF_ERROR;
+        // Whatever the file holds (a damaged value, a link: the link itself).
+        if (::unlinkat(dir.get(), path->base.c_str(), 0) != 0) {
+            if (errno == ENOENT)
                 dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": no such key", fn, in_key);
             else
-                dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, in_key,
-                           std::strerror(errno));
+                dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": cannot remove %s: %s", fn, in_key,
+                           path->file().c_str(), std::strerror(errno));
             return VCONF_ERROR;
         }
         return VCONF_OK;
@@ -936,12 +1260,11 @@ extern "C" int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb
         }
         if (!start_notifier())
             return VCONF_ERROR;
-        if (!watch_dir(path->dir)) {
+        if (!watch_dir(*path)) {
             stop_notifier();
             return VCONF_ERROR;
         }
-        notifier.regs.push_back(
-            Registration{notifier.next_id++, in_key, path->dir, path->base, cb, user_data});
+        notifier.regs.push_back(Registration{notifier.next_id++, in_key, *path, cb, user_data});
         return VCONF_OK;
     });
 }
@@ -961,7 +1284,7 @@ extern "C" int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb
             dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback not registered", fn, in_key);
             return VCONF_ERROR;
         }
-        std::string dir = it->dir;
+        std::string dir = it->path.dir;
         notifier.regs.erase(it);
         unwatch_dir(dir);
         stop_notifier();
@@ -1021,7 +1344,9 @@ extern "C" const char *vconf_store_dir(void)
     // under run/ are not wiped by a later first key access after a reboot.
     // The deque never drops a directory, so earlier pointers stay valid.
     const std::string &dir = current_dir_locked();
-    prepare_locked(dir);
+    std::string why;
+    if (!prepare_locked(dir, why) || !prepare_run_locked(dir, why))
+        dlog_print(DLOG_ERROR, TAG, "%s", why.c_str());
     return dir.c_str();
 }
 
@@ -1048,8 +1373,9 @@ extern "C" int vconf_store_list(const char *prefix, vconf_store_list_fn fn, void
             auto it = std::filesystem::recursive_directory_iterator(root, ec);
             for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
                 std::string file = it->path().filename().string();
-                std::error_code type_ec;
-                if (!it->is_regular_file(type_ec) || file.front() == '.' ||
+                std::error_code type_ec;  // links are no keys: never followed
+                if (it->symlink_status(type_ec).type() != std::filesystem::file_type::regular ||
+                    file.front() == '.' ||
                     file.size() <= kSuffix.size() ||
                     file.compare(file.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
                     continue;
@@ -1073,27 +1399,27 @@ extern "C" int vconf_store_set_readonly(const char *key, int readonly)
         std::optional<KeyPath> path = checked_path(fn, key);
         if (!path)
             return VCONF_ERROR;
+        std::string why;
+        Fd dir = open_key_dir(*path, readonly != 0, why);
+        if (!dir && (readonly || !why.empty())) {
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": %s", fn, key, why.c_str());
+            return VCONF_ERROR;
+        }
         const std::string mark = readonly_mark(*path);
         if (!readonly) {
-            if (::unlink(mark.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
-                dlog_print(DLOG_ERROR, TAG, "%s: cannot remove %s: %s", fn, mark.c_str(),
-                           std::strerror(errno));
+            if (dir && ::unlinkat(dir.get(), mark.c_str(), 0) != 0 && errno != ENOENT) {
+                dlog_print(DLOG_ERROR, TAG, "%s: cannot remove %s/%s: %s", fn, path->dir.c_str(),
+                           mark.c_str(), std::strerror(errno));
                 return VCONF_ERROR;
             }
             return VCONF_OK;
         }
-        if (!mkdir_p(path->dir)) {
-            dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, path->dir.c_str(),
-                       std::strerror(errno));
+        Fd fd(::openat(dir.get(), mark.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!fd) {
+            dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s/%s: %s", fn, path->dir.c_str(),
+                       mark.c_str(), std::strerror(errno));
             return VCONF_ERROR;
         }
-        int fd = ::open(mark.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
-            dlog_print(DLOG_ERROR, TAG, "%s: cannot create %s: %s", fn, mark.c_str(),
-                       std::strerror(errno));
-            return VCONF_ERROR;
-        }
-        ::close(fd);
         return VCONF_OK;
     });
 }
@@ -1101,32 +1427,52 @@ extern "C" int vconf_store_set_readonly(const char *key, int readonly)
 extern "C" int vconf_store_is_readonly(const char *key)
 {
     return guarded(__func__, 0, [&] {
-        std::optional<KeyPath> path = key_path(key);
-        return path && is_readonly(*path) ? 1 : 0;
+        std::string why;
+        std::optional<KeyPath> path = locate(key, why);
+        if (!path)
+            return 0;
+        Fd dir = open_key_dir(*path, false, why);
+        return dir && is_readonly(dir.get(), *path) ? 1 : 0;
+    });
+}
+
+extern "C" int vconf_store_check(const char *key, char **why)
+{
+    if (why != nullptr)
+        *why = nullptr;
+    return guarded(__func__, static_cast<int>(VCONF_ERROR), [&] {
+        std::string reason;
+        Value value;
+        std::optional<KeyPath> path = locate(key, reason);
+        ReadResult result = ReadResult::corrupt;
+        if (!path && reason.empty())
+            reason = std::string("refused key name: ") + key_problem(key);
+        else if (path)
+            result = read_value(*path, value, reason);
+        if (result == ReadResult::ok)
+            return value.type;
+        if (result == ReadResult::missing)
+            return static_cast<int>(VCONF_TYPE_NONE);
+        if (why != nullptr)
+            *why = ::strdup(reason.c_str());
+        return static_cast<int>(VCONF_ERROR);
     });
 }
 
 extern "C" int vconf_store_type(const char *key)
 {
-    const char *fn = __func__;
-    return guarded(fn, static_cast<int>(VCONF_TYPE_NONE), [&] {
-        std::optional<KeyPath> path = key_path(key);
-        Value value;
-        std::string why;
-        if (!path || read_value(path->file(), value, why) != ReadResult::ok)
-            return static_cast<int>(VCONF_TYPE_NONE);
-        return value.type;
-    });
+    int type = vconf_store_check(key, nullptr);
+    return type == VCONF_ERROR ? static_cast<int>(VCONF_TYPE_NONE) : type;
 }
 
 extern "C" char *vconf_store_get_text(const char *key)
 {
     const char *fn = __func__;
     return guarded(fn, static_cast<char *>(nullptr), [&]() -> char * {
-        std::optional<KeyPath> path = key_path(key);
-        Value value;
         std::string why;
-        if (!path || read_value(path->file(), value, why) != ReadResult::ok)
+        std::optional<KeyPath> path = locate(key, why);
+        Value value;
+        if (!path || read_value(*path, value, why) != ReadResult::ok)
             return nullptr;
         std::string text;
         switch (value.type) {

@@ -14,8 +14,12 @@
  */
 #include "db.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -99,6 +103,19 @@ int db_open(const char *db_file)
      * an open connection is reused. */
     if (db_info.db)
         return PRIVATE_APP_ERROR_OK;
+
+    /* Only a regular file: a FIFO would block the open (and the main loop
+     * with it), a link or a device leads elsewhere. A missing file is left
+     * to SQLite's own error. */
+    struct stat st;
+    const int fd = open(db_file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const bool refused = fd >= 0 ? fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) : errno == ELOOP;
+    if (fd >= 0)
+        close(fd);
+    if (refused) {
+        DB_LOGE("%s is not a regular file (a link, a FIFO or a device): refused", db_file);
+        return PRIVATE_APP_ERROR_DB_FAILED;
+    }
 
     sqlite3 *db = nullptr;
     int ret = sqlite3_open_v2(db_file, &db, SQLITE_OPEN_READONLY, nullptr);

@@ -1,7 +1,8 @@
 /*
  * Tests of the built panel-keys tool: outputs and exit statuses of get, set,
- * unset and list with their type handling and one-line errors, and watch
- * printing one line per write until SIGINT.
+ * unset and list with their type handling and one-line errors, watch
+ * printing one line per write until SIGINT, and keys that are damaged, no
+ * regular files, or out of reach because run/ cannot be created.
  */
 #include <vconf.h>
 #include <vconf_store.h>
@@ -11,6 +12,9 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <csignal>
+
+#include <sys/stat.h>
 
 TEST(Keys, CommandsPrintTheirResultAndExitStatus)
 {
@@ -102,4 +106,107 @@ TEST(Keys, WatchPrintsALinePerWriteUntilInterrupted)
     EXPECT_EQ(out, key + "=REQ_STATUS_WORK_SELF_TEST\n" + key +
                        "=REQ_STATUS_WORK_SELF_TEST\ndb/other=5\ndb/other (unset)\n");
     EXPECT_EQ(watch.stop(SIGINT), 0);
+}
+
+TEST(Keys, DamagedKeysAreNamedRemovedAndNeverRetyped)
+{
+    test_support::PlatformDir dir;
+    ASSERT_EQ(vconf_set_int("db/n", 1), VCONF_OK);
+    const std::string file = dir.path() + "/db/n.key";
+    auto damage = [&] { std::ofstream(file) << "int\n12abc"; };
+    auto keys = [](std::vector<std::string> args) {
+        args.insert(args.begin(), PANEL_KEYS_PATH);
+        return test_support::run(args);
+    };
+    damage();
+    auto r = keys({"get", "db/n"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "panel-keys: cannot read db/n: bad int value in " + file + "\n");
+    // Without --type a damaged key keeps its file: its type is unknown.
+    r = keys({"set", "db/n", "hello"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "panel-keys: cannot read db/n: bad int value in " + file +
+                         " (give --type to replace it)\n");
+    EXPECT_EQ(test_support::read_file(file), "int\n12abc");
+    r = keys({"set", "db/n", "7", "--type", "int"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(keys({"get", "db/n"}).out, "7\n");
+    damage();
+    r = keys({"unset", "db/n"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(keys({"get", "db/n"}).err, "panel-keys: no such key: db/n\n");
+
+    // One sign only.
+    for (const char *bad : {"+-5", "-+5", "++5", "+", "--5"}) {
+        r = keys({"set", "db/m", bad, "--type", "int"});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_EQ(r.err, std::string("panel-keys: bad int value: ") + bad + "\n");
+    }
+    EXPECT_EQ(keys({"set", "db/m", "+5", "--type", "int"}).status, 0);
+    EXPECT_EQ(keys({"get", "db/m"}).out, "5\n");
+}
+
+TEST(Keys, KeyFilesThatAreNoRegularFilesAreRefusedAtOnce)
+{
+    // A FIFO used to block the reader, a link to /dev/zero to be read until
+    // memory ran out. Each get must answer at once with the reason.
+    std::signal(SIGALRM, SIG_DFL);
+    ::alarm(60);  // a reader that blocks ends the test
+    test_support::PlatformDir dir;
+    ASSERT_EQ(vconf_set_str("db/k/fine", "v"), VCONF_OK);
+    const std::string d = dir.path() + "/db/k/";
+    ASSERT_EQ(::mkfifo((d + "fifo.key").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", d + "zero.key");
+    std::filesystem::create_symlink(d + "fine.key", d + "link.key");
+    const std::pair<std::string, std::string> cases[] = {
+        {"db/k/fifo", d + "fifo.key is a FIFO, not a regular file: refused"},
+        {"db/k/zero", d + "zero.key is a symbolic link: refused"},
+        {"db/k/link", d + "link.key is a symbolic link: refused"},
+    };
+    for (const auto &[key, reason] : cases) {
+        SCOPED_TRACE(key);
+        const double start = test_support::now();
+        auto r = test_support::run({PANEL_KEYS_PATH, "get", key});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "panel-keys: cannot read " + key + ": " + reason + "\n");
+        EXPECT_LT(test_support::now() - start, 5.0);
+        EXPECT_EQ(vconf_get_str(key.c_str()), nullptr);  // in this process too
+        r = test_support::run({PANEL_KEYS_PATH, "unset", key});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(test_support::read_file(d + "fine.key"), "string\nv");  // the link's target stays
+    ::alarm(0);
+}
+
+TEST(Keys, PersistentKeysStayReadableWhenTheVolatilePartCannotBeCreated)
+{
+    // The platform directory belongs to the user but is read-only to it: run/
+    // cannot be created. As root, the programs run as an unprivileged owner.
+    test_support::PlatformDir dir;
+    ASSERT_EQ(vconf_set_str("db/p/kept", "persistent"), VCONF_OK);
+    ASSERT_EQ(vconf_set_str("memory/p/volatile", "gone"), VCONF_OK);  // makes the lock file
+    std::filesystem::remove_all(dir.path() + "/run");
+    std::vector<std::string> argv;
+    if (::geteuid() == 0) {
+        for (const auto &entry : std::filesystem::recursive_directory_iterator(dir.path()))
+            ASSERT_EQ(::chown(entry.path().c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chown(dir.path().c_str(), 65534, 65534), 0);
+        argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    }
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0500), 0);
+    argv.insert(argv.end(), {PANEL_KEYS_PATH, "get"});
+    auto get = [&](const char *key) {
+        std::vector<std::string> args = argv;
+        args.push_back(key);
+        return test_support::run(args);
+    };
+    auto r = get("db/p/kept");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "persistent\n");
+    r = get("memory/p/volatile");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "panel-keys: cannot read memory/p/volatile: cannot create " + dir.path() +
+                         "/run: Permission denied\n");
+    ::chmod(dir.path().c_str(), 0700);
 }

@@ -13,6 +13,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+
+#include <fcntl.h>
 
 using test_support::spin_until;
 
@@ -161,4 +164,85 @@ TEST_F(Notify, RegistrationRulesAndIgnoreInsideACallback)
     vconf_set_int(key, 10);
     EXPECT_TRUE(expect_exactly(4));
     EXPECT_EQ(others, 2);
+}
+
+TEST_F(Notify, FourWriterProcessesGiveACallbackPerWriteEndingWithTheLastValue)
+{
+    // Four processes rewrite one key as fast as they can, started together
+    // so that their renames follow each other closely; this process counts.
+    // Each writer reports its failures on a pipe (the main loop reaps the
+    // children itself, so their exit statuses are not to be had).
+    constexpr int kWriters = 4, kWrites = 500;
+    const char *key = "memory/refrigerator/TxMessage";
+    ASSERT_EQ(vconf_set_str(key, "start"), VCONF_OK);
+    ASSERT_EQ(vconf_notify_key_changed(key, record_cb, nullptr), VCONF_OK);
+    int gate[2], done[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    ASSERT_EQ(::pipe2(done, O_NONBLOCK), 0);
+    for (int w = 0; w < kWriters; ++w) {
+        if (::fork() == 0) {
+            char go, failures = 0;
+            ::close(gate[1]);
+            if (::read(gate[0], &go, 1) != 0)
+                ::_exit(2);
+            for (int i = 0; i < kWrites; ++i)
+                failures += vconf_set_str(key, (std::to_string(w) + ":" + std::to_string(i)).c_str()) != VCONF_OK;
+            ::_exit(::write(done[1], &failures, 1) == 1 ? 0 : 1);
+        }
+    }
+    ::close(gate[0]);
+    ::close(done[1]);
+    dlog_capture_start();
+    ::close(gate[1]);  // end of file: every writer starts
+    double started = test_support::now();
+    std::string reports;
+    spin_until(30.0, [&] {
+        char buf[8];
+        ssize_t n = ::read(done[0], buf, sizeof buf);
+        if (n > 0)
+            reports.append(buf, size_t(n));
+        return reports.size() == kWriters;
+    });
+    ::close(done[0]);
+    ASSERT_EQ(reports, std::string(kWriters, '\0')) << "every writer ends without a failed write";
+    // The remaining events are delivered; then nothing more comes.
+    for (size_t before = 0; before != seen.size();) {
+        before = seen.size();
+        spin_until(0.5, [before] { return seen.size() > before; });
+    }
+    const bool overflowed = dlog_capture_contains("overflowed");
+    dlog_capture_stop();
+    std::printf("[ writers  ] %zu callbacks for %d writes in %.2f s%s\n", seen.size(),
+                kWriters * kWrites, test_support::now() - started,
+                overflowed ? " (the kernel queue overflowed)" : "");
+    ASSERT_FALSE(seen.empty());
+    std::unique_ptr<char, decltype(&std::free)> last(vconf_get_str(key), &std::free);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(seen.back().text, last.get()) << "the last callback shows the last value";
+    if (!overflowed) {
+        EXPECT_EQ(seen.size(), size_t(kWriters * kWrites));
+    }
+}
+
+TEST_F(Notify, AnOverflowedQueueGivesEveryWatcherTheLatestValue)
+{
+    // While the main loop does not run, closes after writing of two other
+    // files (alternating, so that the kernel merges none) fill the process's
+    // event queue: the write of the key that follows is lost in the
+    // overflow, and every registration hears of its key's value all the same.
+    const char *key = "memory/t/k", *other = "db/t/other";
+    ASSERT_EQ(vconf_set_str(other, "untouched"), VCONF_OK);
+    ASSERT_EQ(vconf_notify_key_changed(key, record_cb, nullptr), VCONF_OK);
+    ASSERT_EQ(vconf_notify_key_changed(other, other_cb, nullptr), VCONF_OK);
+    const int queue = std::stoi(test_support::read_file("/proc/sys/fs/inotify/max_queued_events"));
+    const std::string files[] = {dir.path() + "/run/memory/t/a", dir.path() + "/run/memory/t/b"};
+    for (int i = 0; i <= queue; ++i)
+        ::close(::open(files[i % 2].c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+    ASSERT_EQ(vconf_set_str(key, "latest"), VCONF_OK);
+    dlog_capture_start();
+    ASSERT_TRUE(expect_exactly(2)) << seen.size() << " callbacks";
+    EXPECT_TRUE(dlog_capture_contains("W/VCONF: change notifications overflowed; telling every watcher"));
+    std::sort(seen.begin(), seen.end(), [](const Seen &a, const Seen &b) { return a.name < b.name; });
+    EXPECT_EQ(seen[0].name + "=" + seen[0].text, "db/t/other=untouched");
+    EXPECT_EQ(seen[1].name + "=" + seen[1].text, "memory/t/k=latest");
 }

@@ -1,7 +1,9 @@
 /*
  * Tests of the key store without notifications: typed round trips, strict
  * types and refused names, persistence of db/ against volatility of
- * memory/, and atomic writes under concurrent writer processes.
+ * memory/, atomic writes under concurrent writer processes, links that
+ * lead out of the store, the size bound, and the temporary files of
+ * killed writers.
  */
 #include <dlog_capture.h>
 #include <vconf.h>
@@ -11,8 +13,13 @@
 
 #include "test_support.h"
 
+#include <algorithm>
 #include <climits>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 
 using test_support::PlatformDir;
 using test_support::run;
@@ -178,4 +185,143 @@ TEST(Store, ReadOnlyKeysRefuseEveryWriteAndKeepTheirValue)
     EXPECT_EQ(vconf_set_bool(key, 0), VCONF_OK);
     EXPECT_EQ(vconf_store_set_readonly("db/../x", 1), VCONF_ERROR);
     EXPECT_EQ(vconf_store_is_readonly("db/../x"), 0);
+}
+
+namespace {
+
+void ignore_cb(keynode_t *, void *) {}
+
+// Names in a directory (none when it is missing).
+std::vector<std::string> names_in(const std::string &dir)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(dir, ec); !ec && it != std::filesystem::directory_iterator();
+         it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+TEST(Store, LinksInsideTheStoreAreNeverFollowed)
+{
+    // A directory link and a file link inside the store lead to a directory
+    // beside it: no write, removal, mark or watch may reach it, and no read
+    // may follow the file link.
+    PlatformDir dir;
+    const std::string outside = dir.path() + "-outside";
+    std::filesystem::create_directory(outside);
+    std::ofstream(outside + "/k.key") << "string\nprecious";
+    ASSERT_EQ(vconf_set_str("db/k", "v"), VCONF_OK);
+    ASSERT_EQ(vconf_set_str("memory/k", "v"), VCONF_OK);
+    std::filesystem::create_directory_symlink(outside, dir.path() + "/db/out");
+    std::filesystem::create_directory_symlink(outside, dir.path() + "/run/memory/out");
+    std::filesystem::create_symlink(outside + "/k.key", dir.path() + "/db/file.key");
+
+    dlog_capture_start();
+    for (const char *key : {"db/out/k", "db/out/new", "db/out/sub/new", "memory/out/k"}) {
+        EXPECT_EQ(vconf_set_str(key, "written"), VCONF_ERROR) << key;
+        EXPECT_EQ(vconf_unset(key), VCONF_ERROR) << key;
+        EXPECT_EQ(vconf_get_str(key), nullptr) << key;
+        EXPECT_EQ(vconf_store_set_readonly(key, 1), VCONF_ERROR) << key;
+        EXPECT_EQ(vconf_notify_key_changed(key, ignore_cb, nullptr), VCONF_ERROR) << key;
+    }
+    EXPECT_TRUE(dlog_capture_contains(("\"db/out/k\": " + dir.path() + "/db/out is a symbolic link").c_str()));
+    EXPECT_EQ(vconf_get_str("db/file"), nullptr);
+    EXPECT_TRUE(dlog_capture_contains(("\"db/file\": " + dir.path() + "/db/file.key is a symbolic link").c_str()));
+    dlog_capture_stop();
+    EXPECT_EQ(names_in(outside), std::vector<std::string>{"k.key"});
+    EXPECT_EQ(test_support::read_file(outside + "/k.key"), "string\nprecious");
+
+    // Removing the file link removes the link, not what it points to.
+    EXPECT_EQ(vconf_unset("db/file"), VCONF_OK);
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.path() + "/db/file.key"));
+    EXPECT_EQ(test_support::read_file(outside + "/k.key"), "string\nprecious");
+    std::filesystem::remove_all(outside);
+}
+
+TEST(Store, APlatformDirectoryWritableByOthersIsWarnedAboutOnce)
+{
+    PlatformDir dir;
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    dlog_capture_start();
+    EXPECT_EQ(vconf_set_int("db/a", 1), VCONF_OK);
+    EXPECT_EQ(vconf_set_int("memory/a", 1), VCONF_OK);
+    int value = 0;
+    EXPECT_EQ(vconf_get_int("db/a", &value), VCONF_OK);
+    const std::string warning = "W/VCONF: the platform directory " + dir.path() +
+                                " is writable by other users: they can change every key";
+    EXPECT_EQ(dlog_capture_count(), 1);
+    EXPECT_STREQ(dlog_capture_line(0), warning.c_str());
+}
+
+TEST(Store, ValuesAreBoundedAndALargerFileIsNeverReadIn)
+{
+    PlatformDir dir;
+    const char *key = "memory/refrigerator/LoadStatus";
+    const std::string largest(VCONF_STORE_VALUE_MAX, 'x');
+    ASSERT_EQ(vconf_set_str(key, largest.c_str()), VCONF_OK);
+    EXPECT_EQ(get_str(key), largest);
+    dlog_capture_start();
+    EXPECT_EQ(vconf_set_str(key, (largest + "y").c_str()), VCONF_ERROR);
+    EXPECT_TRUE(dlog_capture_contains("E/VCONF: vconf_set_str: \"memory/refrigerator/LoadStatus\": a value "
+                                      "of 1048577 bytes is larger than 1048576 bytes: write refused"));
+    EXPECT_EQ(get_str(key), largest);  // kept
+
+    // A larger file put there by other means is refused, not read.
+    const std::string file = dir.path() + "/run/memory/refrigerator/LoadStatus.key";
+    ASSERT_EQ(::truncate(file.c_str(), 256 << 20), 0);  // 256 MiB, sparse
+    dlog_capture_clear();
+    EXPECT_EQ(vconf_get_str(key), nullptr);
+    EXPECT_TRUE(dlog_capture_contains(("vconf_get_str: \"memory/refrigerator/LoadStatus\": " + file +
+                                       " holds 268435456 bytes, too many for a value of at most 1048576: refused").c_str()));
+    EXPECT_EQ(vconf_store_type(key), VCONF_TYPE_NONE);
+    auto r = run({PANEL_KEYS_PATH, "get", key});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("holds 268435456 bytes"), std::string::npos) << r.err;
+}
+
+TEST(Store, TemporaryFilesOfKilledWritersAreRemovedByTheNextWriter)
+{
+    PlatformDir dir;
+    const char *key = "memory/refrigerator/LoadStatus";
+    const std::string value(VCONF_STORE_VALUE_MAX, 'L');  // a long write, easy to interrupt
+    ASSERT_EQ(vconf_set_str(key, "first"), VCONF_OK);
+    const std::string kdir = dir.path() + "/run/memory/refrigerator";
+    auto temporary = [&] {
+        std::vector<std::string> names = names_in(kdir);
+        names.erase(std::remove_if(names.begin(), names.end(),
+                                   [](const std::string &n) { return n.rfind(".tmp-", 0) != 0; }),
+                    names.end());
+        return names;
+    };
+    // Writers killed in the middle of a write leave their temporary files.
+    int kills = 0;
+    for (; kills < 300 && temporary().size() < 3; ++kills) {
+        pid_t pid = ::fork();
+        if (pid == 0)
+            for (;;)
+                vconf_set_str(key, value.c_str());
+        ::usleep(2000 + 1000 * (kills % 5));
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    const size_t left = temporary().size();
+    ASSERT_GT(left, 0u) << "no writer was caught in the middle of a write in " << kills << " kills";
+
+    // A writer at work holds its temporary file: that one must stay.
+    const std::string live = kdir + "/.tmp-Live01";
+    int held = ::open(live.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    auto r = run({PANEL_KEYS_PATH, "set", key, "after"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "I/VCONF: removed " + std::to_string(left) +
+                         " temporary file(s) of writers that ended before finishing\n");
+    EXPECT_EQ(temporary(), std::vector<std::string>{".tmp-Live01"}) << left << " left by " << kills << " kills";
+    EXPECT_EQ(get_str(key), "after");
+    ::close(held);
 }

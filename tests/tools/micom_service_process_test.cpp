@@ -2,7 +2,7 @@
  * The built micom-service program as a separate process on a temporary
  * platform directory: it answers a command written through the key store
  * within the screen's window, prints a line for it, and ends with status 0
- * on SIGTERM.
+ * on SIGTERM; a refused condition ends it at once, before any key is written.
  */
 #include "tools_test_support.h"
 
@@ -25,4 +25,14 @@ TEST(MicomServiceProcess, AnswersACommandPrintsItAndStopsOnSigterm)
 
     EXPECT_EQ(service.stop(SIGTERM), 0);
     EXPECT_NE(service.out().find("micom-service: stopped"), std::string::npos) << service.out();
+}
+
+TEST(MicomServiceProcess, RefusesALinkCodeAmongTheErrorsBeforeWritingAnything)
+{
+    test_support::PlatformDir dir;
+    auto r = test_support::run({MICOM_SERVICE_PATH, "--errors", "22 412"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "micom-service: --errors: \"412\" begins with 41, which means no link to the "
+                     "micom; use --link-down\n");
+    EXPECT_FALSE(get_str("memory/refrigerator/ErrorList"));
 }

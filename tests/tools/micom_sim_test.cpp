@@ -311,6 +311,13 @@ TEST(MicomArgs, ConditionsAreParsedAndBadOnesRefusedWithAReason)
         EXPECT_EQ(parse({bad}), -1) << bad;
         EXPECT_FALSE(message.empty() || message.find('\n') != std::string::npos) << bad << ": " << message;
     }
+    // A code beginning with 41 would read as a broken link: --link-down says that.
+    for (const char *link : {"--errors=41", "--errors=22 410", "--errors=419 E"}) {
+        EXPECT_EQ(parse({link}), -1) << link;
+        EXPECT_NE(message.find("--link-down"), std::string::npos) << link << ": " << message;
+    }
+    EXPECT_EQ(parse({"--errors=4 40 42 141 0410"}), -1);  // 0410 has four digits
+    EXPECT_EQ(parse({"--errors=4 40 42 141 041"}), 0) << message;
 }
 
 }  // namespace

@@ -10,10 +10,12 @@
  *                                      without on/off prints "on" or "off"
  *
  * Without --type, set keeps the type of an existing key and makes new keys
- * strings. Exit status: 0 on success, 1 when the store refuses or lacks what
- * was asked (missing key, failed write), 2 for a usage error (unknown command,
- * wrong arguments, bad value, refused key name); every failure prints one line
- * on standard error.
+ * strings; it refuses a key that cannot be read (damaged), whose type is
+ * unknown. get names what is wrong with such a key; unset removes it. Exit
+ * status: 0 on success, 1 when the store refuses or lacks what was asked
+ * (missing or unreadable key, failed write), 2 for a usage error (unknown
+ * command, wrong arguments, bad value, refused key name); every failure
+ * prints one line on standard error.
  *
  * State: none besides, for watch, the Ecore main loop and the registrations,
  * which run until SIGINT or SIGTERM. Reads and writes keys under the platform
@@ -50,11 +52,12 @@ constexpr const char *kUsageText =
     "\n"
     "Keys are \"db/...\" (persistent) or \"memory/...\" (cleared at boot), in the\n"
     "platform directory named by PANEL_PLATFORM_DIR. set keeps an existing key's\n"
-    "type unless --type is given; new keys are strings. bool values: 0, 1, true,\n"
-    "false. list and watch print KEY=VALUE lines; watch prints \"KEY (unset)\"\n"
-    "when a key is removed and runs until interrupted. readonly marks a key so\n"
-    "that every write and unset of it is refused (off removes the mark); without\n"
-    "on or off it prints the key's mark.\n";
+    "type unless --type is given (a damaged key needs --type); new keys are\n"
+    "strings. bool values: 0, 1, true, false. list and watch print KEY=VALUE\n"
+    "lines; watch prints \"KEY (unset)\" when a key is removed and runs until\n"
+    "interrupted. get names what is wrong with a damaged key; unset removes it.\n"
+    "readonly marks a key so that every write and unset of it is refused (off\n"
+    "removes the mark); without on or off it prints the key's mark.\n";
 
 using Args = std::vector<std::string_view>;
 
@@ -86,22 +89,36 @@ struct FreeDeleter {
 };
 using CString = std::unique_ptr<char, FreeDeleter>;
 
+/* The failure line of a key that cannot be read: missing, or what is wrong
+ * with it (a damaged file, no regular file, a store that cannot be used). */
+int unreadable(const std::string &key, const char *hint = "")
+{
+    char *why = nullptr;
+    int state = vconf_store_check(key.c_str(), &why);
+    CString reason(why);
+    if (state == VCONF_TYPE_NONE)
+        return fail(kFailed, "no such key: " + key);
+    return fail(kFailed, "cannot read " + key + ": " + (reason ? reason.get() : "changed meanwhile") + hint);
+}
+
 int cmd_get(const Args &args)
 {
     if (args.size() != 1)
         return fail(kUsage, "get takes one KEY");
-    if (!check_key(args[0]))
-        return refused(args[0]);
-    CString text(vconf_store_get_text(std::string(args[0]).c_str()));
+    std::string key(args[0]);
+    if (!check_key(key))
+        return refused(key);
+    CString text(vconf_store_get_text(key.c_str()));
     if (!text)
-        return fail(kFailed, "no such key: " + std::string(args[0]));
+        return unreadable(key);
     std::printf("%s\n", text.get());
     return kOk;
 }
 
+/* A decimal int with at most one sign. */
 bool parse_int(std::string_view text, int &out)
 {
-    if (!text.empty() && text.front() == '+')
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-')
         text.remove_prefix(1);
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
     return !text.empty() && ec == std::errc() && ptr == text.data() + text.size();
@@ -154,7 +171,11 @@ int cmd_set(const Args &all)
         return read_only(key);
     int vtype = VCONF_TYPE_STRING;
     if (type.empty()) {
-        int existing = vconf_store_type(key.c_str());
+        // A key that cannot be read has no type to keep: guessing one could
+        // turn a damaged number into a string.
+        int existing = vconf_store_check(key.c_str(), nullptr);
+        if (existing == VCONF_ERROR)
+            return unreadable(key, " (give --type to replace it)");
         if (existing != VCONF_TYPE_NONE)
             vtype = existing;
     } else if (type == "int") {
@@ -205,7 +226,8 @@ int cmd_unset(const Args &args)
     std::string key(args[0]);
     if (!check_key(key))
         return refused(key);
-    if (vconf_store_type(key.c_str()) == VCONF_TYPE_NONE)
+    // A key that cannot be read is removed all the same.
+    if (vconf_store_check(key.c_str(), nullptr) == VCONF_TYPE_NONE)
         return fail(kFailed, "no such key: " + key);
     if (vconf_store_is_readonly(key.c_str()))
         return read_only(key);

@@ -23,6 +23,7 @@ constexpr const char *USAGE =
     "  --link-down            the link to the micom is broken: the error list is \"41\"\n"
     "  --errors \"CODES\"       error codes the micom reports, e.g. \"22 35\";\n"
     "                         a self test finds them one by one; \"\" = healthy\n"
+    "                         (no code beginning with 41: see --link-down)\n"
     "  --history TEXT         error history written at start, e.g. \"22 35 E\"\n"
     "  --silent               never answer (commands are still printed)\n"
     "  --model NAME           model name written at start (default " "RF-DEMO-01" ")\n"
@@ -45,13 +46,19 @@ bool valid_code(std::string_view code)
     return true;
 }
 
-/* Splits "22 35" into codes; false when one is not a number of 1 to 3 digits. */
+/* Splits "22 35" into codes; false when one is not a number of 1 to 3 digits,
+ * or begins with 41: the application reads such a code as a broken link. */
 bool parse_codes(std::string_view text, std::vector<std::string> *codes, std::string *message)
 {
     codes->clear();
     for (std::string &code : split_words(text)) {
         if (!valid_code(code)) {
             *message = "--errors: \"" + code + "\" is not an error code (1 to 3 digits)";
+            return false;
+        }
+        if (code.starts_with("41")) {
+            *message = "--errors: \"" + code +
+                       "\" begins with 41, which means no link to the micom; use --link-down";
             return false;
         }
         codes->push_back(std::move(code));
