@@ -20,7 +20,7 @@
  * "time" and the list panel.
  *
  * The thread never touches a widget. It can be cancelled only while it
- * sleeps between samples, so a cancellation never leaves lcdMutex held,
+ * pauses between samples, so a cancellation never leaves lcdMutex held,
  * nor a log line or a key read half done.
  */
 #include "energyinfo.h"
@@ -30,7 +30,6 @@
 
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -70,6 +69,9 @@ constexpr std::array<const char *, 4> WATT_KEYS{
 std::mutex lcdMutex;
 int tmpLCDEnergy = 0; /* guarded by lcdMutex */
 std::atomic<unsigned int> sample_period_us{1000000};
+/* The thread's pause: a condition nothing signals, and its mutex. */
+pthread_mutex_t pause_mutex = PTHREAD_MUTEX_INITIALIZER;
+pthread_cond_t pause_cond = PTHREAD_COND_INITIALIZER;
 /* Released by the thread's cleanup handler once it has left its loop. */
 std::binary_semaphore thread_gone{0};
 
@@ -140,12 +142,20 @@ void cleanup(void *)
     thread_gone.release();
 }
 
+/* Thread: releases the pause's mutex, which a cancellation during the
+ * pause has taken again. */
+void end_pause(void *)
+{
+    pthread_mutex_unlock(&pause_mutex);
+}
+
 /* Thread body: one sample, then a pause, until cancelled. Cancellation is
- * enabled only around the pause (nanosleep is its one cancellation point):
- * the log and the key store run without cancellation points of their own
- * being live, and the lock is never held when the thread can go. The pause
- * is taken in this frame, so that the unwinding of a cancellation crosses
- * no frame of ours but this one. */
+ * enabled only during the pause, so the log and the key store never run
+ * with a cancellation point of their own live, and lcdMutex is never held
+ * when the thread can go. The pause is a timed wait on a condition nothing
+ * signals: its cancellation is well defined (the wait's mutex comes back
+ * held and end_pause releases it) and one that ThreadSanitizer follows,
+ * which it does not for a plain sleep. */
 void *energyThread(void *)
 {
     int previous = 0;
@@ -154,12 +164,23 @@ void *energyThread(void *)
     pthread_cleanup_push(cleanup, nullptr);
     for (;;) {
         energyinfo_sample_once();
+
         unsigned int us = sample_period_us.load(std::memory_order_relaxed);
-        timespec pause{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
+        timespec until{};
+        clock_gettime(CLOCK_MONOTONIC, &until);
+        until.tv_sec += static_cast<time_t>(us / 1000000);
+        until.tv_nsec += static_cast<long>(us % 1000000) * 1000;
+        if (until.tv_nsec >= 1000000000L) {
+            until.tv_sec++;
+            until.tv_nsec -= 1000000000L;
+        }
+        pthread_mutex_lock(&pause_mutex);
+        pthread_cleanup_push(end_pause, nullptr);
         pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, &previous);
-        while (nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+        while (pthread_cond_clockwait(&pause_cond, &pause_mutex, CLOCK_MONOTONIC, &until) == 0) {
         }
         pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &previous);
+        pthread_cleanup_pop(1);
     }
     pthread_cleanup_pop(0);
     return nullptr;
