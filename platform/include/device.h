@@ -2,23 +2,12 @@
  * Device library (desktop stand-in): display brightness, the micom's
  * firmware version and the LCD panel's power measurement.
  *
- * The state lives in the key store of the platform directory, so that
- * people (panel-keys), tests and other processes set and see it:
- *   db/device/display0/max_brightness   int, display 0's maximum (default 100)
- *   memory/device/display0/brightness   int, the brightness last set
- *   db/device/micom_version             int, the micom's version; absent:
- *                                       the call reports DEVICE_ERROR_NOT_SUPPORTED
- *   memory/device/lcd_power             int, a fixed power reading in
- *                                       hundredths of a watt; absent: a
- *                                       simulated reading that follows the
- *                                       brightness and varies over time
- *   memory/device/fail/FUNCTION         int, when non-zero FUNCTION returns
- *                                       it instead of doing its work
- * Every accepted device_set_brightness also appends one line
- * "SECONDS DISPLAY VALUE" (SECONDS since the epoch, with milliseconds) to
- * PLATFORM_DIR/run/device/brightness.history.
- *
- * Only display 0 exists. Every function may be called from any thread.
+ * The state lives in the key store of the platform directory (keys under
+ * db/device/ and memory/device/) and a brightness history file, so that
+ * people (panel-keys), tests and other processes set and see it; the
+ * README's "Device library" lists them. Each call can be made to fail with
+ * a chosen code. Only display 0 exists. Every function may be called from
+ * any thread.
  */
 #ifndef PANEL_DEVICE_H
 #define PANEL_DEVICE_H
