@@ -45,7 +45,8 @@ std::string clock_text()
 void show_status(const std::string &what)
 {
     if (state.status)
-        elm_object_text_set(state.status, (what + " at " + clock_text()).c_str());
+        elm_object_text_set(state.status,
+                            ("<font_size=24>" + what + " at " + clock_text() + "</font_size>").c_str());
     if (state.win)
         elm_win_activate(state.win);
 }
@@ -73,8 +74,9 @@ bool create_cb(void *)
     elm_win_resize_object_add(win, box);
     evas_object_show(box);
     add_label(box, std::string("<font_size=36><b>") + COMPANION_TITLE + "</b></font_size>");
-    add_label(box, std::string("Desktop stand-in of the application ") + COMPANION_ID);
-    state.status = add_label(box, "Started at " + clock_text());
+    add_label(box, std::string("<font_size=24>Desktop stand-in of the application ") + COMPANION_ID +
+                       "</font_size>");
+    state.status = add_label(box, "<font_size=24>Started at " + clock_text() + "</font_size>");
 
     evas_object_resize(win, 640, 300);
     evas_object_show(win);
