@@ -131,32 +131,41 @@ int simulated_power()
     return (int)std::lround(ELECTRONICS_POWER + BACKLIGHT_POWER * share + ripple);
 }
 
+/* What a brightness call of display_index starts with: the display's
+ * maximum into max, or the call's error. */
+int display_maximum(const char *function, int display_index, int &max)
+{
+    if (display_index != 0)
+        return DEVICE_ERROR_INVALID_PARAMETER;
+    if (int code = forced_failure(function))
+        return code;
+    std::optional<int> value = max_brightness();
+    if (!value)
+        return DEVICE_ERROR_OPERATION_FAILED;
+    max = *value;
+    return DEVICE_ERROR_NONE;
+}
+
 }  // namespace
 
 extern "C" int device_get_max_brightness(int display_index, int *max_brightness_out)
 {
-    if (display_index != 0 || !max_brightness_out)
+    if (!max_brightness_out)
         return DEVICE_ERROR_INVALID_PARAMETER;
-    if (int code = forced_failure(__func__))
-        return code;
-    std::optional<int> max = max_brightness();
-    if (!max)
-        return DEVICE_ERROR_OPERATION_FAILED;
-    *max_brightness_out = *max;
-    return DEVICE_ERROR_NONE;
+    int max = 0;
+    int ret = display_maximum(__func__, display_index, max);
+    if (ret == DEVICE_ERROR_NONE)
+        *max_brightness_out = max;
+    return ret;
 }
 
 extern "C" int device_set_brightness(int display_index, int brightness)
 {
-    if (display_index != 0)
-        return DEVICE_ERROR_INVALID_PARAMETER;
-    if (int code = forced_failure(__func__))
-        return code;
-    std::optional<int> max = max_brightness();
-    if (!max)
-        return DEVICE_ERROR_OPERATION_FAILED;
-    if (brightness < 0 || brightness > *max) {
-        dlog_print(DLOG_ERROR, TAG, "brightness %d outside 0..%d refused", brightness, *max);
+    int max = 0;
+    if (int ret = display_maximum(__func__, display_index, max); ret != DEVICE_ERROR_NONE)
+        return ret;
+    if (brightness < 0 || brightness > max) {
+        dlog_print(DLOG_ERROR, TAG, "brightness %d outside 0..%d refused", brightness, max);
         return DEVICE_ERROR_INVALID_PARAMETER;
     }
     if (vconf_set_int(KEY_BRIGHTNESS, brightness) != VCONF_OK)

@@ -73,7 +73,7 @@ std::atomic<unsigned int> sample_period_us{1000000};
 pthread_mutex_t pause_mutex = PTHREAD_MUTEX_INITIALIZER;
 pthread_cond_t pause_cond = PTHREAD_COND_INITIALIZER;
 /* Released by the thread's cleanup handler once it has left its loop. */
-std::binary_semaphore thread_gone{0};
+std::counting_semaphore<> thread_gone{0};
 
 /* The rest belongs to the main loop. */
 struct energy_values {

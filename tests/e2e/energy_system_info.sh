@@ -9,21 +9,10 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
-"$bin/micom-service" --energy-period 0.5 >"$work/micom.log" 2>&1 &
-pids+=($!)
-model=""
-for _ in $(seq 50); do
-  model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
-  sleep 0.1
-done
-[[ -n "$model" ]] || fail "the micom service wrote no model name"
-install_db "$model"
+start_micom --energy-period 0.5
 
-"$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
-app=$!
-pids+=($app)
+start_app "$work/app.log" --uri org.fridge.engineermode/fridge
 wait_for "$work/app.log" "init_energyinfo" 20 || fail "the test view was not built"
-xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
 sleep 1.5
 
 count() { grep -c -- "$1" "$work/app.log" || true; }
@@ -59,10 +48,7 @@ row 2  # Clear Option
 wait_for "$work/app.log" "main clicked: 100002" 5 || fail "the Clear row did nothing"
 wait_for "$work/app.log" "> Clear" 5 || fail "no clear"
 
-xdotool key Escape
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
-wait "$app" || true
+back_ends_app
 
 # The system-information popup from the main menu: the files under the
 # system root, the micom version from its key rather than the device's.
@@ -74,10 +60,7 @@ printf 'BSP 1.0\nBSP 2.0\n' >"$ENGINEER_MODE_SYSTEM_ROOT/etc/bsp_version"
 "$bin/panel-keys" set db/refrigerator/MicomInfoVersion 37 --type int
 "$bin/panel-keys" set db/device/micom_version 12 --type int
 
-"$bin/engineer-mode" >"$work/menu.log" 2>&1 &
-app=$!
-pids+=($app)
-xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
+start_app "$work/menu.log"
 sleep 1.5
 # First entry of the main menu: under the 96 px title bar, rows 96 px high.
 xdotool mousemove 540 144 click 1

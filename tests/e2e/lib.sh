@@ -49,3 +49,38 @@ wait_for() {
   done
   return 1
 }
+
+# start_micom [OPTIONS...]: the micom service in the background (output in
+# micom.log), waited for until it wrote the model name, whose database is
+# then installed.
+start_micom() {
+  "$bin/micom-service" "$@" >"$work/micom.log" 2>&1 &
+  pids+=($!)
+  local model=""
+  for _ in $(seq 50); do
+    model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
+    sleep 0.1
+  done
+  [[ -n "$model" ]] || fail "the micom service wrote no model name"
+  install_db "$model"
+}
+
+# start_app LOG [ARGS...]: the application in the background (its pid in
+# $app), its output in LOG, waited for until its window shows.
+start_app() {
+  local log=$1
+  shift
+  "$bin/engineer-mode" "$@" >"$log" 2>&1 &
+  app=$!
+  pids+=($app)
+  xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
+}
+
+# back_ends_app: the back key on a directly launched test view ends the
+# application.
+back_ends_app() {
+  xdotool key Escape
+  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+  kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
+  wait "$app" || true
+}

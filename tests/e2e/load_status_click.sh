@@ -8,25 +8,13 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
-"$bin/micom-service" >"$work/micom.log" 2>&1 &
-pids+=($!)
-model=""
-for _ in $(seq 50); do
-  model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
-  sleep 0.1
-done
-[[ -n "$model" ]] || fail "the micom service wrote no model name"
-install_db "$model"
+start_micom
 
 "$bin/panel-keys" watch memory/refrigerator/TxMessage >"$work/watch.log" 2>&1 &
 pids+=($!)
 
-"$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
-app=$!
-pids+=($app)
-
+start_app "$work/app.log" --uri org.fridge.engineermode/fridge
 wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
-xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
 sleep 1.5
 
 # Writes seen on TxMessage before the click (the version request).
@@ -57,8 +45,5 @@ timeout 10 "$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/sec
   || fail "the second launch did not hand its request over"
 wait_for "$work/app.log" "already open: request ignored" 5 || fail "the running instance did not get the request"
 
-xdotool key Escape
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
-wait "$app" || true
+back_ends_app
 echo "e2e load status: ok"
