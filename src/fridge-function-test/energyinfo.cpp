@@ -13,7 +13,7 @@
  * guarded by lcdMutex; everything else belongs to the main loop: the run
  * (running flag, thread handle, start and update times) and the six energy
  * values in hundredths of a watt-hour (unsigned, they wrap). Nothing is
- * written to disk. No timers: the thread sleeps between samples.
+ * written to disk. No timers: the thread pauses between samples.
  *
  * Reads memory/refrigerator/SmartGridWatt1..4 (notified on SmartGridWatt4)
  * and memory/refrigerator/ErrorList (connection check); writes the log box,
