@@ -9,11 +9,8 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
-start_micom --energy-period 0.5
-
-start_app "$work/app.log" --uri org.fridge.engineermode/fridge
-wait_for "$work/app.log" "init_energyinfo" 20 || fail "the test view was not built"
-sleep 1.5
+start_micom_service --energy-period 0.5
+start_test_view
 
 count() { grep -c -- "$1" "$work/app.log" || true; }
 
@@ -48,7 +45,10 @@ row 2  # Clear Option
 wait_for "$work/app.log" "main clicked: 100002" 5 || fail "the Clear row did nothing"
 wait_for "$work/app.log" "> Clear" 5 || fail "no clear"
 
-back_ends_app
+xdotool key Escape
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
+wait "$app" || true
 
 # The system-information popup from the main menu: the files under the
 # system root, the micom version from its key rather than the device's.
@@ -60,7 +60,10 @@ printf 'BSP 1.0\nBSP 2.0\n' >"$ENGINEER_MODE_SYSTEM_ROOT/etc/bsp_version"
 "$bin/panel-keys" set db/refrigerator/MicomInfoVersion 37 --type int
 "$bin/panel-keys" set db/device/micom_version 12 --type int
 
-start_app "$work/menu.log"
+"$bin/engineer-mode" >"$work/menu.log" 2>&1 &
+app=$!
+pids+=($app)
+xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
 sleep 1.5
 # First entry of the main menu: under the 96 px title bar, rows 96 px high.
 xdotool mousemove 540 144 click 1

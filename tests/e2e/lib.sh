@@ -50,13 +50,13 @@ wait_for() {
   return 1
 }
 
-# start_micom [OPTIONS...]: the micom service in the background (output in
-# micom.log), waited for until it wrote the model name, whose database is
-# then installed.
-start_micom() {
+# start_micom_service [OPTION...]: the built micom service in the background
+# (output in $work/micom.log); waits for its model name ($model) and
+# installs the sample database for that model.
+start_micom_service() {
   "$bin/micom-service" "$@" >"$work/micom.log" 2>&1 &
   pids+=($!)
-  local model=""
+  model=""
   for _ in $(seq 50); do
     model=$("$bin/panel-keys" get memory/refrigerator/ModelName 2>/dev/null) && break
     sleep 0.1
@@ -65,22 +65,14 @@ start_micom() {
   install_db "$model"
 }
 
-# start_app LOG [ARGS...]: the application in the background (its pid in
-# $app), its output in LOG, waited for until its window shows.
-start_app() {
-  local log=$1
-  shift
-  "$bin/engineer-mode" "$@" >"$log" 2>&1 &
+# start_test_view: the built application launched directly on the test view
+# (output in $work/app.log, process id in $app); returns when its window
+# shows the built view.
+start_test_view() {
+  "$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/app.log" 2>&1 &
   app=$!
   pids+=($app)
+  wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
   xdotool search --sync --onlyvisible --name "Engineer Mode" >/dev/null || fail "no window"
-}
-
-# back_ends_app: the back key on a directly launched test view ends the
-# application.
-back_ends_app() {
-  xdotool key Escape
-  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
-  kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
-  wait "$app" || true
+  sleep 1.5
 }

@@ -8,14 +8,12 @@
 source "$(dirname "$0")/lib.sh"
 
 start_display
-start_micom
+start_micom_service
 
 "$bin/panel-keys" watch memory/refrigerator/TxMessage >"$work/watch.log" 2>&1 &
 pids+=($!)
 
-start_app "$work/app.log" --uri org.fridge.engineermode/fridge
-wait_for "$work/app.log" "init_list" 20 || fail "the test view was not built"
-sleep 1.5
+start_test_view
 
 # Writes seen on TxMessage before the click (the version request).
 before=$(grep -c "^memory/refrigerator/TxMessage=" "$work/watch.log" || true)
@@ -45,5 +43,8 @@ timeout 10 "$bin/engineer-mode" --uri org.fridge.engineermode/fridge >"$work/sec
   || fail "the second launch did not hand its request over"
 wait_for "$work/app.log" "already open: request ignored" 5 || fail "the running instance did not get the request"
 
-back_ends_app
+xdotool key Escape
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$app" 2>/dev/null && fail "back on the directly launched test view did not end the app"
+wait "$app" || true
 echo "e2e load status: ok"
