@@ -6,6 +6,12 @@
  * back on the main menu, or on a directly launched test view, ends the
  * application).
  *
+ * The main menu's own actions: the system-information popup (kernel and
+ * BSP versions from their files, the micom version from the device library
+ * or, when it can be read, db/refrigerator/MicomInfoVersion), and the
+ * launches of the panel-function-test application (brought to the front
+ * when it already runs) and of the firmware-update client.
+ *
  * State: the main-menu layout (the naviframe goes back into it when the test
  * view is left) and the test views' conformants. Each opening of the test
  * view makes a conformant holding its base layout, the overlay and the
@@ -19,14 +25,24 @@
 #include <efl_extension.h>
 #include <libintl.h>
 
+#include <app_control.h>
+#include <aul.h>
+#include <device.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common.h"
 #include "fridge-function-test/entry_monitor.h"
 #include "fridge-function-test/list_panel.h"
+#include "fridge-function-test/micom_channel.h"
 #include "log.h"
 #include "setting/setting.h"
 #include "static/static_ip.h"
@@ -36,6 +52,10 @@
 namespace {
 
 constexpr std::size_t GUIDE_BUFFER_SIZE = 250;
+/* The system-information texts and the popup text: 300 bytes each. */
+constexpr std::size_t SYSTEM_INFO_BUFFER_SIZE = 300;
+constexpr const char *PANEL_FUNCTION_TEST_APP_ID = EM_PANEL_TEST_APP_ID;
+constexpr const char *FIRMWARE_UPDATE_APP_ID = EM_FIRMWARE_UPDATE_APP_ID;
 constexpr int BLOCK_WIDTH = 1080;
 constexpr int BLOCK_HEIGHT = 1360;
 
@@ -133,6 +153,30 @@ void block_signal(const char *signal)
     Evas_Object *block = appdata_get_block_edje();
     if (block)
         edje_object_signal_emit(elm_layout_edje_get(block), signal, "bg");
+}
+
+/* A system file as the panel has it; ENGINEER_MODE_SYSTEM_ROOT, when set,
+ * is put in front of the path (a desktop or a test supplies the files
+ * there). */
+std::string system_file(const char *path)
+{
+    const char *root = getenv("ENGINEER_MODE_SYSTEM_ROOT");
+    return std::string(root ? root : "") + path;
+}
+
+/* The file's last line with its line end, read in pieces of at most 299
+ * characters as a 300-byte line buffer does; "" when it cannot be opened. */
+std::string last_line(const std::string &path)
+{
+    std::unique_ptr<FILE, decltype(&fclose)> file(fopen(path.c_str(), "r"), &fclose);
+    if (!file) {
+        LOGE("cannot open %s", path.c_str());
+        return "";
+    }
+    std::array<char, SYSTEM_INFO_BUFFER_SIZE> line{};
+    while (fgets(line.data(), static_cast<int>(line.size()), file.get())) {
+    }
+    return line.data();
 }
 
 }  // namespace
@@ -307,20 +351,86 @@ void ok_btn_clicked_cb(void *data, Evas_Object *, void *)
     evas_object_del(static_cast<Evas_Object *>(data));
 }
 
-void get_system_info_cb(void *, Evas_Object *, void *)
+void get_system_info_cb(void *data, Evas_Object *, void *)
+try {
+    LOGD("START");
+    auto *list = static_cast<Evas_Object *>(data);
+    std::string release = last_line(system_file("/proc/sys/kernel/osrelease"));
+    std::string version = last_line(system_file("/proc/sys/kernel/version"));
+    std::string bsp = last_line(system_file("/etc/bsp_version"));
+
+    int micom_version = 1;
+    device_get_micom_version(&micom_version);
+    micom_version = key_get_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION).value_or(micom_version);
+
+    /* The files' texts come from outside: shown as they stand. */
+    std::string text = format_cut(
+        SYSTEM_INFO_BUFFER_SIZE,
+        "<font_size=33><br> Kernel Version<br> - Linux %s %s<br><br> BSP Version<br> - %s<br><br>"
+        " Micom Version<br> - %d</font_size>",
+        markup_escape(release).c_str(), markup_escape(version).c_str(),
+        markup_escape(bsp).c_str(), micom_version);
+    LOGD("system information: %s", text.c_str());
+
+    Evas_Object *popup = elm_popup_add(list);
+    elm_object_text_set(popup, text.c_str());
+    elm_object_part_text_set(popup, "title,text", _("REFLCD_NV2_EM_SYSTEM_INFORMATION"));
+    Evas_Object *ok = elm_button_add(popup);
+    elm_object_style_set(ok, "bottom");
+    elm_object_text_set(ok, "OK");
+    elm_object_part_content_set(popup, "button1", ok);
+    evas_object_smart_callback_add(ok, "clicked", ok_btn_clicked_cb, popup);
+    evas_object_show(popup);
+} catch (const std::exception &e) {
+    LOGE("%s", e.what());
+}
+
+int launch_alt_app(const char *appid)
 {
     LOGD("START");
-    LOGD("system information popup is not available in this build");
+    LOGD("launch alt app");
+    LOGD("appid: %s", appid ? appid : "(null)");
+    if (!appid || !*appid) {
+        LOGE("launch app error");
+        return 0;
+    }
+    LOGD("launching: %s", appid);
+    int running = aul_app_is_running(appid);
+    if (running) {
+        LOGD("app is running: %d", running);
+        aul_open_app(appid);
+        return 1;
+    }
+    LOGD("app is no running: %d", running);
+    app_control_h request = nullptr;
+    app_control_create(&request);
+    app_control_set_app_id(request, appid);
+    app_control_set_operation(request, APP_CONTROL_OPERATION_VIEW);
+    int ret = app_control_send_launch_request(request, nullptr, nullptr);
+    if (ret != APP_CONTROL_ERROR_NONE)
+        LOGE("app_control_send_launch_request failed: %d", ret);
+    app_control_destroy(request);
+    return 0;
 }
 
 void test_panel_function_cb(void *, Evas_Object *, void *)
 {
     LOGD("test panel function");
-    LOGD("panel function test launch is not available in this build");
+    launch_alt_app(PANEL_FUNCTION_TEST_APP_ID);
 }
 
 void fota_update_cb(void *, Evas_Object *, void *)
 {
     LOGD("START");
-    LOGD("firmware-update client launch is not available in this build");
+    app_control_h request = nullptr;
+    if (app_control_create(&request) != APP_CONTROL_ERROR_NONE)
+        LOGD("app_control_create failed");
+    if (app_control_set_app_id(request, FIRMWARE_UPDATE_APP_ID) != APP_CONTROL_ERROR_NONE)
+        LOGD("app_control_set_app_id failed");
+    if (app_control_set_operation(request, APP_CONTROL_OPERATION_VIEW) != APP_CONTROL_ERROR_NONE)
+        LOGD("app_control_set_operation failed");
+    if (app_control_send_launch_request(request, nullptr, nullptr) != APP_CONTROL_ERROR_NONE)
+        LOGD("app_control_send_launch_request failed");
+    if (app_control_destroy(request) != APP_CONTROL_ERROR_NONE)
+        LOGD("app_control_destroy failed");
 }

@@ -23,9 +23,13 @@ void main_back_cb(void *data, Evas_Object *obj, void *event_info);
 void main_more_cb(void *data, Evas_Object *obj, void *event_info);
 void ok_btn_clicked_cb(void *data, Evas_Object *obj, void *event_info);
 
-/* Main-menu handlers whose screens are not built yet log and return. */
+/* Main-menu actions. get_system_info_cb's data is the main-menu list, the
+ * popup's parent. */
 void get_system_info_cb(void *data, Evas_Object *obj, void *event_info);
 void test_panel_function_cb(void *data, Evas_Object *obj, void *event_info);
 void fota_update_cb(void *data, Evas_Object *obj, void *event_info);
+/* 1 when the application already ran and was brought to the front; 0 when
+ * a launch was requested or the ID is null or empty. */
+int launch_alt_app(const char *appid);
 
 #endif

@@ -24,9 +24,11 @@
 #include "app_base_view.h"
 #include "common.h"
 #include "fridge-function-test/controloption.h"
+#include "fridge-function-test/energyinfo.h"
 #include "fridge-function-test/entry_monitor.h"
 #include "fridge-function-test/errorinfo.h"
 #include "fridge-function-test/forcerun.h"
+#include "fridge-function-test/lcdcheck.h"
 #include "fridge-function-test/list_panel.h"
 #include "fridge-function-test/loadstatus.h"
 #include "fridge-function-test/systeminfo.h"
@@ -183,14 +185,16 @@ void _terminate(void *user_data)
     auto *data = static_cast<appdata_s *>(user_data);
     if (data->win)
         evas_object_del(data->win);
+    delete_backlight();
     delete_loadstatus();
     delete_selfdiagnosis();
     delete_modeloption();
-    /* A pending option save series or refresh must not fire once the
-     * window is gone. */
-    delete_controloption();
+    delete_energyinfo();
     softap_destroy(data->static_ip.softap);
     data->static_ip.softap = nullptr;
+    /* A pending option save series or refresh, or a force-run rollback
+     * check, must not fire once the window is gone. */
+    delete_controloption();
     delete_forcerun();
 }
 
@@ -248,10 +252,13 @@ void test_fridge_function_cb2(void *data, Evas_Object *, void *event_info)
     init_modeloption();
     init_loadstatus();
     init_selfdiagnosis();
+    init_backlightcheck();
+    init_pixelcheck();
     init_errorhistory();
     init_forcerun();
     init_list();
     init_controloption();
+    init_energyinfo();
     unblock_view();
 }
 

@@ -7,7 +7,8 @@
  * it records this process as the running instance, initialises Elementary
  * with the platform theme and locale, calls create, app_control (the launch
  * request), resume, runs the main loop, then pause and terminate. Later
- * requests reach app_control through the instance's request key.
+ * requests reach app_control through the instance's request key; a request
+ * to come to the front (aul_open_app) raises the windows and calls resume.
  *
  * The application ID is PANEL_APP_ID from the environment, else the ID the
  * build gave (the application's manifest on the panel).
@@ -107,6 +108,23 @@ void exit_at_first_frame()
                                 EVAS_CALLBACK_RENDER_POST, first_frame_cb, nullptr);
 }
 
+/* aul_open_app of another process: the panel brings the application's
+ * windows to the front and resumes it. */
+void open_requested_cb(keynode_t *, void *)
+{
+    Eina_List *all = ecore_evas_ecore_evas_list_get();
+    void *data;
+    EINA_LIST_FREE(all, data) {
+        auto *ee = static_cast<Ecore_Evas *>(data);
+        ecore_evas_show(ee);
+        ecore_evas_raise(ee);
+        ecore_evas_activate(ee);
+    }
+    dlog_print(DLOG_INFO, TAG, "%s brought to the front", g_app_id.c_str());
+    if (g_callbacks.resume)
+        g_callbacks.resume(g_user_data);
+}
+
 void remove_pid_file()
 {
     if (appfw::running_pid(g_app_id) == getpid())
@@ -202,7 +220,10 @@ int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, vo
     g_user_data = user_data;
     g_app_id = app_id();
 
-    if (appfw::running_pid(g_app_id) > 0) {
+    /* App control records a process it launches before the process gets
+     * here: its own pid is not another instance. */
+    int running = appfw::running_pid(g_app_id);
+    if (running > 0 && running != getpid()) {
         char *op = nullptr, *uri = nullptr;
         app_control_get_operation(raw, &op);
         app_control_get_uri(raw, &uri);
@@ -231,7 +252,9 @@ int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, vo
         result = APP_ERROR_INVALID_CONTEXT;
     } else {
         std::string key = appfw::request_key(g_app_id);
+        std::string open_key = appfw::open_key(g_app_id);
         vconf_notify_key_changed(key.c_str(), request_changed_cb, nullptr);
+        vconf_notify_key_changed(open_key.c_str(), open_requested_cb, nullptr);
         if (g_callbacks.app_control)
             g_callbacks.app_control(raw, user_data);
         if (g_callbacks.resume)
@@ -241,6 +264,7 @@ int ui_app_main(int argc, char **argv, ui_app_lifecycle_callback_s *callback, vo
         if (g_callbacks.pause)
             g_callbacks.pause(user_data);
         vconf_ignore_key_changed(key.c_str(), request_changed_cb);
+        vconf_ignore_key_changed(open_key.c_str(), open_requested_cb);
     }
     if (g_callbacks.terminate)
         g_callbacks.terminate(user_data);

@@ -145,6 +145,23 @@ int running_pid(const std::string &app_id)
     return pid;
 }
 
+int launch(const std::string &app_id, const char *operation, const char *uri)
+{
+    std::string exe = std::string(vconf_store_dir()) + "/apps/" + app_id;
+    if (access(exe.c_str(), X_OK) != 0) {
+        dlog_print(DLOG_ERROR, TAG, "no application registered as %s", exe.c_str());
+        return APP_CONTROL_ERROR_APP_NOT_FOUND;
+    }
+    pid_t pid = spawn_detached(exe, operation, uri);
+    if (pid <= 0) {
+        dlog_print(DLOG_ERROR, TAG, "could not start %s", exe.c_str());
+        return APP_CONTROL_ERROR_LAUNCH_FAILED;
+    }
+    record_running(app_id, pid);
+    dlog_print(DLOG_INFO, TAG, "launched %s (pid %d)", app_id.c_str(), (int)pid);
+    return pid;
+}
+
 int forward_request(const std::string &app_id, const char *operation, const char *uri)
 {
     std::string value = std::string(operation ? operation : "") + "\n" + (uri ? uri : "");
@@ -232,24 +249,10 @@ int app_control_send_launch_request(app_control_h app_control, app_control_reply
                                                 : APP_CONTROL_OPERATION_DEFAULT;
     const char *uri = app_control->has_uri ? app_control->uri.c_str() : nullptr;
 
-    if (appfw::running_pid(id) > 0) {
-        int ret = appfw::forward_request(id, op, uri);
-        if (ret != APP_CONTROL_ERROR_NONE)
-            return ret;
-    } else {
-        std::string exe = std::string(vconf_store_dir()) + "/apps/" + id;
-        if (access(exe.c_str(), X_OK) != 0) {
-            dlog_print(DLOG_ERROR, TAG, "no application registered as %s", exe.c_str());
-            return APP_CONTROL_ERROR_APP_NOT_FOUND;
-        }
-        pid_t pid = spawn_detached(exe, op, uri);
-        if (pid <= 0) {
-            dlog_print(DLOG_ERROR, TAG, "could not start %s", exe.c_str());
-            return APP_CONTROL_ERROR_LAUNCH_FAILED;
-        }
-        appfw::record_running(id, pid);
-        dlog_print(DLOG_INFO, TAG, "launched %s (pid %d)", id.c_str(), (int)pid);
-    }
+    int ret = appfw::running_pid(id) > 0 ? appfw::forward_request(id, op, uri)
+                                          : appfw::launch(id, op, uri);
+    if (ret < 0)
+        return ret;
 
     if (callback) {
         auto reply = std::make_unique<pending_reply>(pending_reply{app_control, callback, user_data});

@@ -19,6 +19,13 @@ std::string pid_file(const std::string &app_id);
 void record_running(const std::string &app_id, int pid);
 /* Pid recorded for the application when that process is alive, else 0. */
 int running_pid(const std::string &app_id);
+/* Starts the executable registered for the application (PLATFORM_DIR/apps/ID)
+ * with the request and records it as running. Returns its pid, or a negative
+ * app_control error (logged). */
+int launch(const std::string &app_id, const char *operation, const char *uri);
+/* Key through which a running application is asked to come to the front:
+ * "memory/private/appfw/ID/open", an int (the asking process's pid). */
+std::string open_key(const std::string &app_id);
 /* Hands a request to a running application through its request key. */
 int forward_request(const std::string &app_id, const char *operation, const char *uri);
 /* Installs the key filter that turns back/more presses into callbacks. */
