@@ -254,6 +254,11 @@ void load_base_view2(void)
     appdata_set_edje(edje);
     evas_object_show(edje);
     evas_object_name_set(edje, "base_edje");
+    /* When a push ends the naviframe is focused, and the window's focus
+     * manager passes the focus on to the first focusable object inside it;
+     * with none there it logs an error. The test view's widgets all lie
+     * outside the naviframe, so the page itself takes the focus. */
+    elm_object_focus_allow_set(edje, EINA_TRUE);
 
     Evas_Object *block = load_edj(layout, app_res_path("edje/blocking.edj").c_str(), "block_grp");
     appdata_set_block_edje(block);
