@@ -98,6 +98,9 @@ int entry_monitor_create(void)
     evas_object_size_hint_weight_set(g_entry, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
     evas_object_size_hint_align_set(g_entry, EVAS_HINT_FILL, EVAS_HINT_FILL);
     elm_entry_text_style_user_push(g_entry, ENTRY_STYLE);
+    /* The scroller of style "logbox" (ref_theme.edj) is transparent: the
+     * text stands on the box's console; the text part keeps the toolkit's. */
+    elm_object_style_set(g_entry, "logbox");
     elm_scroller_bounce_set(g_entry, EINA_FALSE, EINA_TRUE);
     elm_entry_scrollable_set(g_entry, EINA_TRUE);
     LOGD("END");
