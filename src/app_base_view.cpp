@@ -200,7 +200,8 @@ Evas_Object *create_main_list(appdata_s *ad)
         GUIDE_BUFFER_SIZE,
         "<br><br><br><br><br><br><br><br><br><font color=#0014ff>%s</font>",
         _("REFLCD_NV2_EM_GUIDE"));
-    elm_list_item_append(list, guide.c_str(), nullptr, nullptr, nullptr, nullptr);
+    elm_list_item_append(list, keep_hangul_words(guide).c_str(), nullptr, nullptr, nullptr,
+                         nullptr);
 
     elm_list_go(list);
     return list;

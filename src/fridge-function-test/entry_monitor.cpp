@@ -120,7 +120,7 @@ void append_entry_data(const char *text, int clear)
     if (clear == 1)
         elm_object_text_set(g_entry, "");
     elm_entry_entry_append(g_entry, "<br>");
-    elm_entry_entry_append(g_entry, text ? text : "");
+    elm_entry_entry_append(g_entry, keep_hangul_words(text ? text : "").c_str());
     elm_entry_cursor_end_set(g_entry);
 }
 
@@ -128,7 +128,7 @@ void append_entry_data_no_br(const char *text)
 {
     if (!g_entry)
         return;
-    elm_entry_entry_append(g_entry, text ? text : "");
+    elm_entry_entry_append(g_entry, keep_hangul_words(text ? text : "").c_str());
     elm_entry_cursor_end_set(g_entry);
 }
 

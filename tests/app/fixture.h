@@ -44,7 +44,8 @@ protected:
     static void click(Evas_Object *obj);
     static void click_at(int x, int y);
 
-    /* The log box's markup, "" when there is none. */
+    /* The log box's markup, "" when there is none. This reader and the two
+     * below give texts as set, without keep_hangul_words' word joiners. */
     static std::string log_text();
     /* Texts of the rows of a list. */
     static std::vector<std::string> rows(Evas_Object *list);
