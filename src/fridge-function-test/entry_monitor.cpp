@@ -6,6 +6,8 @@
  * date text taken at creation and the name of the TX/RX log file the entry
  * is bound to. Autosave is off, so the file is only ever read (its text, if
  * it exists, becomes the initial text) and never written. No timers.
+ * Appended texts keep their Korean words whole when a line wraps
+ * (keep_hangul_words).
  */
 #include "entry_monitor.h"
 
