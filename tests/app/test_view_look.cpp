@@ -195,7 +195,9 @@ protected:
          * on the display. */
         ecore_evas_focus_set(ecore_evas_ecore_evas_get(evas_object_evas_get(ad_->win)),
                              EINA_TRUE);
-        make_db("RF-DEMO-01", sample_database_sql());
+        std::string sql = sample_database_sql();
+        ASSERT_FALSE(sql.empty()) << "the sample database's SQL was not found";
+        make_db("RF-DEMO-01", sql);
         set_str("memory/refrigerator/ErrorList", "E");  // the micom link is up
         run_loop(0.05);
     }
