@@ -244,7 +244,8 @@ Evas_Object *create_main_list(appdata_s *ad)
         GUIDE_BUFFER_SIZE,
         "<br><br><br><br><br><br><br><br><br><font color=#0014ff>%s</font>",
         _("REFLCD_NV2_EM_GUIDE"));
-    elm_list_item_append(list, guide.c_str(), nullptr, nullptr, nullptr, nullptr);
+    elm_list_item_append(list, keep_hangul_words(guide).c_str(), nullptr, nullptr, nullptr,
+                         nullptr);
 
     elm_list_go(list);
     return list;
@@ -298,6 +299,11 @@ void load_base_view2(void)
     appdata_set_edje(edje);
     evas_object_show(edje);
     evas_object_name_set(edje, "base_edje");
+    /* When a push ends the naviframe is focused, and the window's focus
+     * manager passes the focus on to the first focusable object inside it;
+     * with none there it logs an error. The test view's widgets all lie
+     * outside the naviframe, so the page itself takes the focus. */
+    elm_object_focus_allow_set(edje, EINA_TRUE);
 
     Evas_Object *block = load_edj(layout, app_res_path("edje/blocking.edj").c_str(), "block_grp");
     appdata_set_block_edje(block);

@@ -161,3 +161,50 @@ std::string app_res_path(std::string_view relative)
     path += relative;
     return path;
 }
+
+namespace {
+
+/* Hangul characters of one word joined at most; see keep_hangul_words. */
+constexpr std::size_t HANGUL_WORD_MAX = 12;
+constexpr std::string_view WORD_JOINER = "\u2060";
+
+/* Whether text holds, at pos, a Hangul syllable (U+AC00..U+D7A3) or a
+ * Hangul compatibility letter (U+3131..U+318E): three UTF-8 bytes. */
+bool hangul_at(std::string_view text, std::size_t pos)
+{
+    if (pos + 3 > text.size())
+        return false;
+    auto b0 = static_cast<unsigned char>(text[pos]);
+    auto b1 = static_cast<unsigned char>(text[pos + 1]);
+    auto b2 = static_cast<unsigned char>(text[pos + 2]);
+    if ((b0 & 0xF0) != 0xE0 || (b1 & 0xC0) != 0x80 || (b2 & 0xC0) != 0x80)
+        return false;
+    char32_t cp = ((b0 & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+    return (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0x3131 && cp <= 0x318E);
+}
+
+}  // namespace
+
+std::string keep_hangul_words(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = pos;
+        while (hangul_at(text, end))
+            end += 3;
+        if (end == pos) {
+            out += text[pos++];
+            continue;
+        }
+        std::size_t count = (end - pos) / 3;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0 && count <= HANGUL_WORD_MAX)
+                out += WORD_JOINER;
+            out.append(text.substr(pos + 3 * i, 3));
+        }
+        pos = end;
+    }
+    return out;
+}

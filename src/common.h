@@ -47,4 +47,14 @@ void forget_on_del(Evas_Object *obj, Evas_Object **field);
 /* Path of a file under the application's resource directory. */
 std::string app_res_path(std::string_view relative);
 
+/* Text that a widget wraps at words, made to keep Korean words whole: the
+ * toolkit may break a line between any two Hangul syllables, so a word
+ * joiner (U+2060, invisible, no width) goes between the Hangul characters
+ * of each run of at most 12 (a word); longer runs stay breakable, since
+ * they must break somewhere. Markup passes unchanged (tags and entities
+ * are ASCII). Applied to what the log box appends, the test view's text
+ * parts and the main menu's guide; a reader of a widget's text (tests)
+ * drops U+2060 to get the text as given. */
+std::string keep_hangul_words(std::string_view text);
+
 #endif

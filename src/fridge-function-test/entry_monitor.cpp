@@ -6,6 +6,8 @@
  * date text taken at creation and the name of the TX/RX log file the entry
  * is bound to. Autosave is off, so the file is only ever read (its text, if
  * it exists, becomes the initial text) and never written. No timers.
+ * Appended texts keep their Korean words whole when a line wraps
+ * (keep_hangul_words).
  */
 #include "entry_monitor.h"
 
@@ -98,6 +100,9 @@ int entry_monitor_create(void)
     evas_object_size_hint_weight_set(g_entry, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
     evas_object_size_hint_align_set(g_entry, EVAS_HINT_FILL, EVAS_HINT_FILL);
     elm_entry_text_style_user_push(g_entry, ENTRY_STYLE);
+    /* The scroller of style "logbox" (ref_theme.edj) is transparent: the
+     * text stands on the box's console; the text part keeps the toolkit's. */
+    elm_object_style_set(g_entry, "logbox");
     elm_scroller_bounce_set(g_entry, EINA_FALSE, EINA_TRUE);
     elm_entry_scrollable_set(g_entry, EINA_TRUE);
     LOGD("END");
@@ -117,7 +122,7 @@ void append_entry_data(const char *text, int clear)
     if (clear == 1)
         elm_object_text_set(g_entry, "");
     elm_entry_entry_append(g_entry, "<br>");
-    elm_entry_entry_append(g_entry, text ? text : "");
+    elm_entry_entry_append(g_entry, keep_hangul_words(text ? text : "").c_str());
     elm_entry_cursor_end_set(g_entry);
 }
 
@@ -125,7 +130,7 @@ void append_entry_data_no_br(const char *text)
 {
     if (!g_entry)
         return;
-    elm_entry_entry_append(g_entry, text ? text : "");
+    elm_entry_entry_append(g_entry, keep_hangul_words(text ? text : "").c_str());
     elm_entry_cursor_end_set(g_entry);
 }
 

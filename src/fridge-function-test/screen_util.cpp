@@ -60,7 +60,7 @@ void screen_text_set(const char *part, const char *text)
 {
     Evas_Object *edje = appdata_get_edje();
     if (edje)
-        elm_object_part_text_set(edje, part, text);
+        elm_object_part_text_set(edje, part, keep_hangul_words(text ? text : "").c_str());
 }
 
 void screen_time_set(int count)

@@ -27,7 +27,8 @@ void screen_timer_delete(Ecore_Timer *&timer);
  * returns ECORE_CALLBACK_CANCEL, with which Ecore deletes it. */
 Eina_Bool screen_timer_end(Ecore_Timer *&timer);
 
-/* Text part of the test view's layout; nothing when there is no test view. */
+/* Text part of the test view's layout; nothing when there is no test view.
+ * Korean words in the text stay whole where the part wraps. */
 void screen_text_set(const char *part, const char *text);
 /* The countdown part "time": a number, or a text such as "-". */
 void screen_time_set(int count);

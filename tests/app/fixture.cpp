@@ -25,6 +25,16 @@ Eina_Bool quit_cb(void *data)
     return ECORE_CALLBACK_CANCEL;
 }
 
+/* Widget text as given to the widget: without the word joiners that
+ * keep_hangul_words puts between Hangul syllables. */
+std::string without_joiners(const char *text)
+{
+    std::string out = text ? text : "";
+    for (std::size_t at; (at = out.find("\u2060")) != std::string::npos;)
+        out.erase(at, 3);
+    return out;
+}
+
 void feed_key(int type, const char *name)
 {
     auto *ev = static_cast<Ecore_Event_Key *>(calloc(1, sizeof(Ecore_Event_Key)));
@@ -156,8 +166,7 @@ std::string AppTest::log_text()
     Evas_Object *entry = entry_monitor_get_entry();
     if (!entry)
         return "";
-    const char *text = elm_entry_entry_get(entry);
-    return text ? text : "";
+    return without_joiners(elm_entry_entry_get(entry));
 }
 
 std::vector<std::string> AppTest::rows(Evas_Object *list)
@@ -168,8 +177,8 @@ std::vector<std::string> AppTest::rows(Evas_Object *list)
     const Eina_List *l;
     void *item;
     EINA_LIST_FOREACH(elm_list_items_get(list), l, item) {
-        const char *text = elm_object_item_text_get(static_cast<Elm_Object_Item *>(item));
-        out.emplace_back(text ? text : "");
+        auto *row_item = static_cast<Elm_Object_Item *>(item);
+        out.push_back(without_joiners(elm_object_item_text_get(row_item)));
     }
     return out;
 }
@@ -191,8 +200,7 @@ std::string AppTest::part(const char *name)
     Evas_Object *edje = appdata_get_edje();
     if (!edje)
         return "";
-    const char *text = elm_object_part_text_get(edje, name);
-    return text ? text : "";
+    return without_joiners(elm_object_part_text_get(edje, name));
 }
 
 int AppTest::nf_items() const

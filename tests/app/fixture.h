@@ -49,7 +49,8 @@ protected:
      * when the list has no such row. */
     static void tap_row(Evas_Object *list, const std::string &text);
 
-    /* The log box's markup, "" when there is none. */
+    /* The log box's markup, "" when there is none. This reader and the two
+     * below give texts as set, without keep_hangul_words' word joiners. */
     static std::string log_text();
     /* Texts of the rows of a list. */
     static std::vector<std::string> rows(Evas_Object *list);

@@ -151,11 +151,17 @@ for style in default engineer; do
     done
 done
 
+need_parts "$edje_dir/ref_theme.edj" elm/scroller/entry/logbox elm.swallow.content \
+    elm.swallow.icon elm.swallow.end elm.dragable.vbar elm.dragable.hbar
+for s in show hide; do
+    need_reaction "$edje_dir/ref_theme.edj" elm/scroller/entry/logbox "elm,action,$s,vbar" elm
+done
+
 need_parts "$edje_dir/monitor.edj" main time list.name content.text
 need_parts "$edje_dir/monitor.edj" logbox_grp logbox
 if has "$edje_dir/monitor.edj" logbox_grp min "1040 540"; then ok; else fail "logbox_grp: min size is not 1040 x 540"; fi
 
-need_parts "$edje_dir/blocking.edj" block_grp shade
+need_parts "$edje_dir/blocking.edj" block_grp shade busy_card
 need_reaction "$edje_dir/blocking.edj" block_grp "event,disable" bg
 need_reaction "$edje_dir/blocking.edj" block_grp "event,enable" bg
 
