@@ -49,6 +49,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -338,6 +339,36 @@ Eina_Bool exit_signal_cb(void *, int, void *)
     return ECORE_CALLBACK_DONE;
 }
 
+/* Registers cb for every name with add (a key, or a prefix), calls ready
+ * once all are registered, runs the main loop until SIGINT or SIGTERM (not
+ * when ready returns false), then removes the registrations. kOk, or kFailed
+ * (one error line) when a registration fails. */
+int watch_until_signal(const std::vector<std::string> &names,
+                       int (*add)(const char *, vconf_callback_fn, void *),
+                       int (*remove)(const char *, vconf_callback_fn), vconf_callback_fn cb,
+                       const std::function<bool()> &ready)
+{
+    ecore_app_no_system_modules();
+    ecore_init();
+    Ecore_Event_Handler *handler =
+        ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, exit_signal_cb, nullptr);
+    int status = kOk;
+    size_t registered = 0;
+    for (; registered < names.size(); ++registered) {
+        if (add(names[registered].c_str(), cb, nullptr) != VCONF_OK) {
+            status = fail(kFailed, "cannot watch " + names[registered]);
+            break;
+        }
+    }
+    if (status == kOk && ready())
+        ecore_main_loop_begin();
+    for (size_t i = 0; i < registered; ++i)
+        remove(names[i].c_str(), cb);
+    ecore_event_handler_del(handler);
+    ecore_shutdown();
+    return status;
+}
+
 int cmd_watch(const Args &args)
 {
     if (args.empty())
@@ -349,25 +380,8 @@ int cmd_watch(const Args &args)
         if (std::find(keys.begin(), keys.end(), key) == keys.end())
             keys.emplace_back(key);
     }
-    ecore_app_no_system_modules();
-    ecore_init();
-    Ecore_Event_Handler *handler =
-        ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, exit_signal_cb, nullptr);
-    int status = kOk;
-    size_t registered = 0;
-    for (; registered < keys.size(); ++registered) {
-        if (vconf_notify_key_changed(keys[registered].c_str(), watch_cb, nullptr) != VCONF_OK) {
-            status = fail(kFailed, "cannot watch " + keys[registered]);
-            break;
-        }
-    }
-    if (status == kOk)
-        ecore_main_loop_begin();
-    for (size_t i = 0; i < registered; ++i)
-        vconf_ignore_key_changed(keys[i].c_str(), watch_cb);
-    ecore_event_handler_del(handler);
-    ecore_shutdown();
-    return status;
+    return watch_until_signal(keys, vconf_notify_key_changed, vconf_ignore_key_changed, watch_cb,
+                              [] { return true; });
 }
 
 // ---- record -----------------------------------------------------------------
@@ -472,21 +486,10 @@ int cmd_record(const Args &args)
         return fail(kFailed, "cannot write " + file + ": " + std::strerror(errno));
     recorder.out = out;
 
-    ecore_app_no_system_modules();
-    ecore_init();
-    Ecore_Event_Handler *handler =
-        ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, exit_signal_cb, nullptr);
-    int status = kOk;
-    size_t registered = 0;
-    // Registered before the state is read, so that no change falls between.
-    for (; registered < prefixes.size(); ++registered) {
-        if (vconf_store_notify_prefix(prefixes[registered].c_str(), record_cb, nullptr) != VCONF_OK) {
-            status = fail(kFailed, "cannot watch " + prefixes[registered]);
-            break;
-        }
-    }
-    clock_gettime(CLOCK_MONOTONIC, &recorder.start);
-    if (status == kOk) {
+    // The state is read once the prefixes are registered, so that no change
+    // falls between; the clock starts with it.
+    auto begin = [&] {
+        clock_gettime(CLOCK_MONOTONIC, &recorder.start);
         std::string joined;
         for (const std::string &prefix : prefixes)
             joined += " " + prefix;
@@ -494,13 +497,10 @@ int cmd_record(const Args &args)
         record_line("# recorded from " + local_time_text() + ", keys beginning with" + joined);
         for (const std::string &prefix : prefixes)
             vconf_store_list(prefix.c_str(), record_state_entry, nullptr);
-        if (!recorder.failed)
-            ecore_main_loop_begin();
-    }
-    for (size_t i = 0; i < registered; ++i)
-        vconf_store_ignore_prefix(prefixes[i].c_str(), record_cb);
-    ecore_event_handler_del(handler);
-    ecore_shutdown();
+        return !recorder.failed;
+    };
+    int status =
+        watch_until_signal(prefixes, vconf_store_notify_prefix, vconf_store_ignore_prefix, record_cb, begin);
     if (!to_stdout && std::fclose(out) != 0)
         recorder.failed = true;
     if (recorder.failed)
