@@ -1312,8 +1312,8 @@ void prefix_dir_created(const std::string &dir, const std::string &name)
             continue;
         KeyPath sub = subdir(*parent, name);
         std::string sub_key = dir_key(sub);
-        if ((!sub_key.starts_with(r.key) && !r.key.starts_with(sub_key)) || tree_dir(r, sub.dir) != nullptr ||
-            !watch_tree_dir(sub))
+        bool may_hold = sub_key.starts_with(r.key) || r.key.starts_with(sub_key);
+        if (!may_hold || tree_dir(r, sub.dir) != nullptr || !watch_tree_dir(sub))
             continue;
         r.subdirs.push_back(sub);
         FoundKeys found;
@@ -1569,7 +1569,8 @@ extern "C" int vconf_store_ignore_prefix(const char *prefix, vconf_callback_fn c
         auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
                                [&](const Registration &r) { return r.prefix && r.key == text && r.cb == cb; });
         if (it == notifier.regs.end()) {
-            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback not registered", fn, shown(text.c_str()).c_str());
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback not registered", fn,
+                       shown(text.c_str()).c_str());
             return VCONF_ERROR;
         }
         std::vector<std::string> dirs = {it->path.dir};

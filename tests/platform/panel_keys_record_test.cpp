@@ -21,8 +21,8 @@ namespace {
 std::string keys_in_store()
 {
     std::string all;
-    vconf_store_list("", [](const char *key, void *out) { *static_cast<std::string *>(out) += key + std::string(" "); },
-                     &all);
+    auto add = [](const char *key, void *out) { *static_cast<std::string *>(out) += key + std::string(" "); };
+    vconf_store_list("", add, &all);
     return all;
 }
 
@@ -63,7 +63,8 @@ TEST(RecordingFormat, AnyBytesStayOnOneLineAndReadBack)
             EXPECT_TRUE(c >= 0x20 && c != 0x7F) << int(c);
         std::vector<recording::Change> back;
         std::string error;
-        ASSERT_TRUE(recording::parse(std::string(recording::kHeader) + "\n" + line + "\n", back, error)) << error;
+        std::string file = std::string(recording::kHeader) + "\n" + line + "\n";
+        ASSERT_TRUE(recording::parse(file, back, error)) << error;
         ASSERT_EQ(back.size(), 1u);
         EXPECT_EQ(back[0].value, value);
         EXPECT_DOUBLE_EQ(back[0].seconds, 12.5);
@@ -113,8 +114,8 @@ TEST(RecordingFormat, DamagedFilesNameTheLineAndTheReason)
     }
     std::vector<recording::Change> out;
     std::string error;
-    EXPECT_TRUE(recording::parse(head + "state db/a string \"\"\n0 db/a string \"\"\n0.5 db/a unset\n", out, error))
-        << error;
+    const std::string fine = head + "state db/a string \"\"\n0 db/a string \"\"\n0.5 db/a unset\n";
+    EXPECT_TRUE(recording::parse(fine, out, error)) << error;
     EXPECT_EQ(out.size(), 3u);
 }
 
@@ -212,8 +213,8 @@ TEST(RecordReplay, ReplayWritesWhatTheOptionsAskAndRefusesDamagedFiles)
     // out; --from writes what changed before it at once.
     std::filesystem::remove_all(dir.path() + "/db");
     std::filesystem::remove_all(dir.path() + "/run");
-    auto options = test_support::run({PANEL_KEYS_PATH, "replay", file, "--no-state", "--with-commands", "--from",
-                                      "0.35", "--speed", "4"});
+    auto options = test_support::run(
+        {PANEL_KEYS_PATH, "replay", file, "--no-state", "--with-commands", "--from", "0.35", "--speed", "4"});
     EXPECT_EQ(options.status, 0) << options.err;
     EXPECT_EQ(keys_in_store(), "db/refrigerator/Flag db/refrigerator/Ratio memory/refrigerator/LoadStatus "
                                "memory/refrigerator/TxMessage ");
@@ -228,7 +229,8 @@ TEST(RecordReplay, ReplayWritesWhatTheOptionsAskAndRefusesDamagedFiles)
     auto refused = test_support::run({PANEL_KEYS_PATH, "replay", damaged});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
-    EXPECT_NE(refused.err.find("line 13: bad int value: nothing replayed"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("line 13: bad int value: nothing replayed"), std::string::npos)
+        << refused.err;
     EXPECT_EQ(keys_in_store(), "");
     EXPECT_EQ(test_support::run({PANEL_KEYS_PATH, "replay", dir.path() + "/missing"}).status, 1);
 
@@ -237,7 +239,8 @@ TEST(RecordReplay, ReplayWritesWhatTheOptionsAskAndRefusesDamagedFiles)
     vconf_store_set_readonly("db/refrigerator/Flag", 1);
     auto readonly = test_support::run({PANEL_KEYS_PATH, "replay", file, "--speed", "100"});
     EXPECT_EQ(readonly.status, 1);
-    EXPECT_NE(readonly.err.find("line 8: db/refrigerator/Flag is read-only"), std::string::npos) << readonly.err;
+    EXPECT_NE(readonly.err.find("line 8: db/refrigerator/Flag is read-only"), std::string::npos)
+        << readonly.err;
     EXPECT_EQ(vconf_store_type("db/refrigerator/Ratio"), VCONF_TYPE_DOUBLE);
 
     for (std::vector<std::string> args : {std::vector<std::string>{"replay"},

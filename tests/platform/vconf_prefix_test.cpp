@@ -71,7 +71,8 @@ TEST(PrefixWatch, ReportsTheKeysOfThePrefixOldNewAndInNewDirectories)
     vconf_set_int("db/refrigerator/RefOption01", 129);
     vconf_set_int("db/refrigerator/ModelDiodeOption", 45);             // not of the prefix
     ASSERT_TRUE(test_support::spin_until(5, [&] {
-        return saw(seen, "memory/refrigerator/deep/er/Level", "3") && options.size() >= 1 && seen.size() >= 3;
+        return saw(seen, "memory/refrigerator/deep/er/Level", "3") && options.size() >= 1 &&
+               seen.size() >= 3;
     }));
     test_support::spin_until(0.3, [] { return false; });  // anything late
 
@@ -100,7 +101,8 @@ TEST(PrefixWatch, ReportsTheKeysOfThePrefixOldNewAndInNewDirectories)
     test_support::spin_until(0.3, [] { return false; });
     seen.clear();
     vconf_set_int("memory/refrigerator/deep/Again", 5);
-    ASSERT_TRUE(test_support::spin_until(5, [&] { return saw(seen, "memory/refrigerator/deep/Again", "5"); }));
+    ASSERT_TRUE(
+        test_support::spin_until(5, [&] { return saw(seen, "memory/refrigerator/deep/Again", "5"); }));
 
     EXPECT_EQ(vconf_store_ignore_prefix("memory/refrigerator/", collect_cb), VCONF_OK);
     EXPECT_EQ(vconf_store_ignore_prefix("db/refrigerator/RefOption", collect_cb), VCONF_OK);

@@ -33,7 +33,8 @@ void arrival_cb(keynode_t *node, void *user_data)
 
 void set_command(const char *command)
 {
-    ASSERT_EQ(test_support::run({PANEL_KEYS_PATH, "set", VCONFKEY_REFRIGERATOR_TX_MESSAGE, command}).status, 0);
+    auto r = test_support::run({PANEL_KEYS_PATH, "set", VCONFKEY_REFRIGERATOR_TX_MESSAGE, command});
+    ASSERT_EQ(r.status, 0) << r.err;
 }
 
 }  // namespace
@@ -45,10 +46,11 @@ TEST(RecordReplay, AMicomSessionReplaysInOrderWithItsTiming)
         test_support::PlatformDir field;
         test_support::Child micom({MICOM_SERVICE_PATH});
         ASSERT_TRUE(micom.wait_output("micom-service: ready", 30)) << micom.err();
-        test_support::Child recorder({PANEL_KEYS_PATH, "record", file, "memory/refrigerator/", "db/refrigerator/"});
+        test_support::Child recorder(
+            {PANEL_KEYS_PATH, "record", file, "memory/refrigerator/", "db/refrigerator/"});
+        const std::string model_state = "state memory/refrigerator/ModelName";
         for (double deadline = test_support::now() + 10;
-             test_support::read_file(file).find("state memory/refrigerator/ModelName") == std::string::npos &&
-             test_support::now() < deadline;)
+             test_support::read_file(file).find(model_state) == std::string::npos && test_support::now() < deadline;)
             ::usleep(10000);
         set_command("REQ_STATUS_LOAD_STATUS");  // answered at once and every second
         ::usleep(2300 * 1000);
@@ -68,14 +70,16 @@ TEST(RecordReplay, AMicomSessionReplaysInOrderWithItsTiming)
     bool model_state = false, version_answered = false;
     int commands = 0;
     for (const recording::Change &c : recorded) {
-        model_state = model_state || (c.state && c.key == VCONFKEY_REFRIGERATOR_MODEL_NAME && c.value == "RF-DEMO-01");
+        model_state =
+            model_state || (c.state && c.key == VCONFKEY_REFRIGERATOR_MODEL_NAME && c.value == "RF-DEMO-01");
         if (c.state)
             continue;
         if (c.key == VCONFKEY_REFRIGERATOR_TX_MESSAGE) {
             ++commands;
             continue;
         }
-        version_answered = version_answered || (commands == 2 && c.key == VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR);
+        version_answered =
+            version_answered || (commands == 2 && c.key == VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR);
         expected.push_back(&c);
         if (c.key == VCONFKEY_REFRIGERATOR_LOAD_STATUS)
             load_times.push_back(c.seconds);
