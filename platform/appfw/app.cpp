@@ -166,6 +166,25 @@ int app_control_from_command_line(int argc, char **argv, app_control_h *out)
     return APP_CONTROL_ERROR_NONE;
 }
 
+namespace {
+
+/* The directory above the executable's own: ROOT for ROOT/bin/PROGRAM. The
+ * build tree and an installed package lay their files out alike below it
+ * (res/, share/panel-platform/), so that both work wherever they lie.
+ * "" when the executable cannot be found. */
+std::string install_root()
+{
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0)
+        return "";
+    std::string path(exe, static_cast<size_t>(n));
+    path = path.substr(0, path.rfind('/'));
+    return path.substr(0, path.rfind('/'));
+}
+
+}  // namespace
+
 char *app_get_resource_path(void)
 {
     const char *env = getenv("PANEL_APP_RESOURCE_DIR");
@@ -173,17 +192,10 @@ char *app_get_resource_path(void)
     if (env && *env) {
         dir = env;
     } else {
-        char exe[4096];
-        ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-        if (n > 0) {
-            exe[n] = '\0';
-            std::string candidate(exe);
-            candidate = candidate.substr(0, candidate.rfind('/'));
-            candidate = candidate.substr(0, candidate.rfind('/')) + "/res";
-            struct stat st;
-            if (stat((candidate + "/edje").c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-                dir = candidate;
-        }
+        std::string candidate = install_root() + "/res";
+        struct stat st;
+        if (stat((candidate + "/edje").c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            dir = candidate;
         if (dir.empty())
             dir = PANEL_APP_RESOURCE_DIR_DEFAULT;
     }
@@ -195,7 +207,11 @@ char *app_get_resource_path(void)
 int app_platform_theme_apply(void)
 {
     const char *env = getenv("PANEL_PLATFORM_THEME");
-    std::string path = env && *env ? env : PANEL_PLATFORM_DATA_DIR "/theme.edj";
+    std::string path = install_root() + "/share/panel-platform/theme.edj";
+    if (env && *env)
+        path = env;
+    else if (access(path.c_str(), R_OK) != 0)
+        path = PANEL_PLATFORM_DATA_DIR "/theme.edj";
     if (access(path.c_str(), R_OK) != 0) {
         dlog_print(DLOG_ERROR, TAG, "platform theme %s not found", path.c_str());
         return 0;

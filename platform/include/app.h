@@ -52,9 +52,11 @@ char *app_get_resource_path(void);
  * Exposed for tests. Returns APP_CONTROL_ERROR_NONE or an error. */
 int app_control_from_command_line(int argc, char **argv, app_control_h *out);
 
-/* Adds the platform theme over the default theme. Called by ui_app_main;
- * exposed for tests that build views without ui_app_main. Returns 1 when the
- * theme file was found and added. */
+/* Adds the platform theme over the default theme: PANEL_PLATFORM_THEME,
+ * else share/panel-platform/theme.edj beside the executable's bin/
+ * directory, else the build-time one. Called by ui_app_main; exposed for
+ * tests that build views without ui_app_main. Returns 1 when the theme file
+ * was found and added. */
 int app_platform_theme_apply(void);
 
 /* Chooses the catalogue language from the panel language setting

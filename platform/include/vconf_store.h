@@ -5,6 +5,8 @@
 #ifndef PANEL_VCONF_STORE_H
 #define PANEL_VCONF_STORE_H
 
+#include "vconf.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -56,6 +58,24 @@ int vconf_store_set_readonly(const char *key, int readonly);
 /* 1 when the key is marked read-only, 0 otherwise (refused names included).
  * Logs nothing. */
 int vconf_store_is_readonly(const char *key);
+
+/* Registers cb for every key whose name begins with prefix: those that exist
+ * and those created later, in directories created later too. prefix is the
+ * beginning of a key name: "db/" or "memory/", whole directory names, then
+ * possibly part of a name ("memory/refrigerator/", "db/refrigerator/RefOption").
+ * The callback gets the node of the key that changed, as for
+ * vconf_notify_key_changed, once per write and removal. A directory made
+ * after the registration is watched when its creation is reported (within
+ * milliseconds); the keys written into it before are reported then, once
+ * each with the value they hold, so such early writes of one key may be told
+ * as one, and one of them may be told twice.
+ * When the kernel's event queue overflows, every key of the prefix is
+ * reported once. A directory watched for a prefix costs one event more per
+ * write (its temporary file's creation). The same (prefix, cb) pair may be
+ * registered once. Returns VCONF_OK, or VCONF_ERROR (logged) for a refused
+ * prefix, a NULL callback or a store that cannot be watched. */
+int vconf_store_notify_prefix(const char *prefix, vconf_callback_fn cb, void *user_data);
+int vconf_store_ignore_prefix(const char *prefix, vconf_callback_fn cb);
 
 #ifdef __cplusplus
 }

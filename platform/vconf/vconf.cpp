@@ -64,7 +64,9 @@
  * cookie is not compared), so two renames onto the same key in a row would
  * arrive as one: the watch also asks for IN_MOVED_FROM, whose event names the
  * writer's own temporary file and so separates any two renames. When the
- * kernel queue overflows, every registration gets one callback. The first
+ * kernel queue overflows, every registration gets one callback. A prefix
+ * registration (vconf_store_notify_prefix) watches a directory tree and
+ * follows its new subdirectories (IN_CREATE); see "prefix registrations". The first
  * registration calls ecore_init() and the library keeps that reference until
  * the last registration goes; if that call is the one that starts Ecore, it
  * starts without the system modules (a process that wants them initialises
@@ -100,9 +102,11 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
@@ -151,10 +155,12 @@ struct KeyPath {
 
 struct Registration {
     uint64_t id;
-    std::string key;
-    KeyPath path;
+    std::string key;                // a prefix registration: the prefix
+    KeyPath path;                   // a prefix registration: the directory it lies in
     vconf_callback_fn cb;
     void *user_data;
+    bool prefix = false;            // vconf_store_notify_prefix
+    std::vector<KeyPath> subdirs;   // prefix: the directories watched below path.dir
 };
 
 struct Notifier {
@@ -971,6 +977,11 @@ constexpr uint32_t kKeyEvents = IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE | IN_MO
 // in the queue, where the kernel would merge them into one.
 constexpr uint32_t kWatchMask = kKeyEvents | IN_ONLYDIR | IN_DONT_FOLLOW;
 
+// A directory of a prefix registration also reports new subdirectories.
+constexpr uint32_t kTreeMask = kWatchMask | IN_CREATE;
+
+bool in_prefix_tree(const std::string &dir);
+
 // Watches the directory of a key, created when missing; the directories on
 // the way are checked not to be links first.
 bool add_watch(const KeyPath &path)
@@ -980,7 +991,8 @@ bool add_watch(const KeyPath &path)
         dlog_print(DLOG_ERROR, TAG, "cannot watch %s: %s", path.dir.c_str(), why.c_str());
         return false;
     }
-    int wd = ::inotify_add_watch(notifier.fd, path.dir.c_str(), kWatchMask);
+    const uint32_t mask = in_prefix_tree(path.dir) ? kTreeMask : kWatchMask;
+    int wd = ::inotify_add_watch(notifier.fd, path.dir.c_str(), mask);
     if (wd < 0) {
         dlog_print(DLOG_ERROR, TAG, "cannot watch %s: %s", path.dir.c_str(), std::strerror(errno));
         return false;
@@ -1030,8 +1042,10 @@ void fill_node(keynode_t &node, const std::string &key, const KeyPath &path)
 }
 
 // Calls the registrations given by id that still exist when their turn comes
-// (a callback may remove or add registrations).
-void deliver(const std::vector<uint64_t> &ids)
+// (a callback may remove or add registrations), with the key given, or for
+// nullptr each registration's own key.
+void deliver(const std::vector<uint64_t> &ids, const std::string *key = nullptr,
+             const KeyPath *path = nullptr)
 {
     for (uint64_t id : ids) {
         auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
@@ -1039,7 +1053,7 @@ void deliver(const std::vector<uint64_t> &ids)
         if (it == notifier.regs.end())
             continue;
         keynode_t node;
-        fill_node(node, it->key, it->path);
+        fill_node(node, key ? *key : it->key, path ? *path : it->path);
         vconf_callback_fn cb = it->cb;
         void *user_data = it->user_data;
         cb(&node, user_data);
@@ -1052,14 +1066,22 @@ struct Event {
     std::string name;  // file name inside the watched directory, may be empty
 };
 
+void tell_prefix_keys(uint64_t id);
+void prefix_dir_created(const std::string &dir, const std::string &name);
+void prefix_dir_removed(const std::string &dir);
+std::vector<uint64_t> prefix_regs_of(const std::string &dir, const std::string &file,
+                                     std::string &key, KeyPath &path);
+
 void handle_event(const Event &event)
 {
     if (event.mask & IN_Q_OVERFLOW) {
         dlog_print(DLOG_WARN, TAG, "change notifications overflowed; telling every watcher");
-        std::vector<uint64_t> ids;
+        std::vector<uint64_t> ids, prefixes;
         for (const Registration &r : notifier.regs)
-            ids.push_back(r.id);
+            (r.prefix ? prefixes : ids).push_back(r.id);
         deliver(ids);
+        for (uint64_t id : prefixes)
+            tell_prefix_keys(id);
         return;
     }
     auto dir = notifier.dir_by_wd.find(event.wd);
@@ -1068,22 +1090,33 @@ void handle_event(const Event &event)
     if (event.mask & IN_IGNORED) {
         // The directory itself went away (removed by hand): watch its new one.
         std::string path = dir->second;
-        dlog_print(DLOG_WARN, TAG, "%s was removed; watching it anew", path.c_str());
         notifier.wd_by_dir.erase(path);
         notifier.dir_by_wd.erase(dir);
+        prefix_dir_removed(path);
+        if (notifier.refs_by_dir.count(path) == 0)
+            return;  // only a prefix registration's subdirectory: gone with it
+        dlog_print(DLOG_WARN, TAG, "%s was removed; watching it anew", path.c_str());
         auto reg = std::find_if(notifier.regs.begin(), notifier.regs.end(),
                                 [&](const Registration &r) { return r.path.dir == path; });
         if (reg != notifier.regs.end())
             add_watch(reg->path);
         return;
     }
+    if ((event.mask & IN_ISDIR) != 0 && (event.mask & (IN_CREATE | IN_MOVED_TO)) != 0) {
+        prefix_dir_created(dir->second, event.name);
+        return;
+    }
     if ((event.mask & kKeyEvents) == 0 || (event.mask & IN_ISDIR) != 0 || event.name.empty())
         return;
     std::vector<uint64_t> ids;
     for (const Registration &r : notifier.regs)
-        if (r.path.base == event.name && r.path.dir == dir->second)
+        if (!r.prefix && r.path.base == event.name && r.path.dir == dir->second)
             ids.push_back(r.id);
     deliver(ids);
+    std::string key;
+    KeyPath path;
+    ids = prefix_regs_of(dir->second, event.name, key, path);
+    deliver(ids, &key, &path);
 }
 
 void drain_events()
@@ -1126,6 +1159,201 @@ Eina_Bool inotify_ready_cb(void *, Ecore_Fd_Handler *)
     if (notifier.dispatching == 0 && notifier.stop_pending)
         stop_notifier();  // deletes this handler
     return ECORE_CALLBACK_RENEW;
+}
+
+// ---- prefix registrations -----------------------------------------------------
+// A prefix registration watches the directory its prefix lies in and every
+// directory below it that may hold its keys, those created later included:
+// a new directory is watched when its creation is reported, and the keys
+// already written into it by then are reported at once with what they hold
+// (so a key of a new directory is never missed, but its writes before the
+// watch are told as one, and the last of them may be told twice).
+
+// The key text of a directory: "memory/refrigerator/" for run/memory/refrigerator.
+std::string dir_key(const KeyPath &dir)
+{
+    std::string key;
+    for (size_t i = 0; i < dir.dirs.size(); ++i)
+        if (i > 0 || dir.dirs[i] != "run")
+            key += dir.dirs[i] + "/";
+    return key;
+}
+
+KeyPath subdir(const KeyPath &dir, const std::string &name)
+{
+    KeyPath sub = dir;
+    sub.dirs.push_back(name);
+    sub.dir += "/" + name;
+    sub.base.clear();
+    return sub;
+}
+
+// The directory named dir of a prefix registration (its own or one below),
+// or nullptr.
+const KeyPath *tree_dir(const Registration &r, const std::string &dir)
+{
+    if (!r.prefix)
+        return nullptr;
+    if (r.path.dir == dir)
+        return &r.path;
+    for (const KeyPath &sub : r.subdirs)
+        if (sub.dir == dir)
+            return &sub;
+    return nullptr;
+}
+
+bool in_prefix_tree(const std::string &dir)
+{
+    return std::any_of(notifier.regs.begin(), notifier.regs.end(),
+                       [&](const Registration &r) { return tree_dir(r, dir) != nullptr; });
+}
+
+// The key a file of a directory holds when it is a key of the prefix.
+std::optional<std::pair<std::string, KeyPath>> prefix_key(const KeyPath &dir, const std::string &file,
+                                                          const std::string &prefix)
+{
+    if (file.empty() || file.front() == '.' || file.size() <= kSuffix.size() || !file.ends_with(kSuffix))
+        return std::nullopt;
+    std::string key = dir_key(dir) + file.substr(0, file.size() - kSuffix.size());
+    if (!key.starts_with(prefix) || key_problem(key.c_str()) != nullptr)
+        return std::nullopt;
+    KeyPath path = dir;
+    path.base = file;
+    return std::make_pair(std::move(key), std::move(path));
+}
+
+// The subdirectories and regular files of a directory, never through a link.
+struct Listing {
+    std::vector<std::string> dirs, files;
+};
+
+Listing list_dir(const KeyPath &dir)
+{
+    Listing out;
+    std::string why;
+    Fd fd = open_key_dir(dir, false, why);
+    if (!fd)
+        return out;
+    DIR *d = ::fdopendir(fd.get());
+    if (d == nullptr)
+        return out;
+    fd.release();  // closedir closes it
+    while (const dirent *entry = ::readdir(d)) {
+        struct stat st;
+        if (entry->d_name[0] == '.' || ::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            out.dirs.emplace_back(entry->d_name);
+        else if (S_ISREG(st.st_mode))
+            out.files.emplace_back(entry->d_name);
+    }
+    ::closedir(d);
+    std::sort(out.files.begin(), out.files.end());
+    return out;
+}
+
+// watch_dir for a directory of a prefix registration: it also reports new
+// subdirectories (IN_MASK_ADD: the directory may be watched for a key already).
+bool watch_tree_dir(const KeyPath &dir)
+{
+    if (!watch_dir(dir))
+        return false;
+    ::inotify_add_watch(notifier.fd, dir.dir.c_str(), kTreeMask | IN_MASK_ADD);
+    return true;
+}
+
+using FoundKeys = std::vector<std::pair<std::string, KeyPath>>;
+
+// Watches the directories below dir that may hold the registration's keys
+// and are not watched yet; with found, collects the keys of dir and below.
+void walk_tree(Registration &reg, const KeyPath &dir, FoundKeys *found)
+{
+    Listing listing = list_dir(dir);
+    if (found != nullptr)
+        for (const std::string &file : listing.files)
+            if (auto key = prefix_key(dir, file, reg.key))
+                found->push_back(std::move(*key));
+    for (const std::string &name : listing.dirs) {
+        KeyPath sub = subdir(dir, name);
+        std::string sub_key = dir_key(sub);
+        if (!sub_key.starts_with(reg.key) && !reg.key.starts_with(sub_key))
+            continue;
+        if (tree_dir(reg, sub.dir) == nullptr) {
+            if (!watch_tree_dir(sub))
+                continue;
+            reg.subdirs.push_back(sub);
+        }
+        walk_tree(reg, sub, found);
+    }
+}
+
+// Reports every key of the prefix that exists now (after lost events).
+void tell_prefix_keys(uint64_t id)
+{
+    auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
+                           [id](const Registration &r) { return r.id == id; });
+    if (it == notifier.regs.end())
+        return;
+    FoundKeys found;
+    KeyPath root = it->path;
+    walk_tree(*it, root, &found);
+    for (const auto &[key, path] : found)
+        deliver({id}, &key, &path);
+}
+
+void prefix_dir_created(const std::string &dir, const std::string &name)
+{
+    if (name.empty() || name.front() == '.')
+        return;
+    std::vector<std::pair<uint64_t, FoundKeys>> news;
+    for (Registration &r : notifier.regs) {
+        const KeyPath *parent = tree_dir(r, dir);
+        if (parent == nullptr)
+            continue;
+        KeyPath sub = subdir(*parent, name);
+        std::string sub_key = dir_key(sub);
+        bool may_hold = sub_key.starts_with(r.key) || r.key.starts_with(sub_key);
+        if (!may_hold || tree_dir(r, sub.dir) != nullptr || !watch_tree_dir(sub))
+            continue;
+        r.subdirs.push_back(sub);
+        FoundKeys found;
+        walk_tree(r, sub, &found);
+        news.emplace_back(r.id, std::move(found));
+    }
+    // Callbacks only now: they may change the registrations.
+    for (const auto &[id, found] : news)
+        for (const auto &[key, path] : found)
+            deliver({id}, &key, &path);
+}
+
+void prefix_dir_removed(const std::string &dir)
+{
+    for (Registration &r : notifier.regs) {
+        auto it = std::find_if(r.subdirs.begin(), r.subdirs.end(),
+                               [&](const KeyPath &sub) { return sub.dir == dir; });
+        if (it == r.subdirs.end())
+            continue;
+        r.subdirs.erase(it);
+        auto refs = notifier.refs_by_dir.find(dir);
+        if (refs != notifier.refs_by_dir.end() && --refs->second <= 0)
+            notifier.refs_by_dir.erase(refs);
+    }
+}
+
+std::vector<uint64_t> prefix_regs_of(const std::string &dir, const std::string &file,
+                                     std::string &key, KeyPath &path)
+{
+    std::vector<uint64_t> ids;
+    for (const Registration &r : notifier.regs) {
+        const KeyPath *d = tree_dir(r, dir);
+        if (d == nullptr)
+            continue;
+        if (auto found = prefix_key(*d, file, r.key)) {
+            std::tie(key, path) = std::move(*found);
+            ids.push_back(r.id);
+        }
+    }
+    return ids;
 }
 
 }  // namespace
@@ -1252,7 +1480,7 @@ extern "C" int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb
         if (!path)
             return VCONF_ERROR;
         for (const Registration &r : notifier.regs) {
-            if (r.key == in_key && r.cb == cb) {
+            if (!r.prefix && r.key == in_key && r.cb == cb) {
                 dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback already registered", fn,
                            in_key);
                 return VCONF_ERROR;
@@ -1264,7 +1492,7 @@ extern "C" int vconf_notify_key_changed(const char *in_key, vconf_callback_fn cb
             stop_notifier();
             return VCONF_ERROR;
         }
-        notifier.regs.push_back(Registration{notifier.next_id++, in_key, *path, cb, user_data});
+        notifier.regs.push_back(Registration{notifier.next_id++, in_key, *path, cb, user_data, false, {}});
         return VCONF_OK;
     });
 }
@@ -1279,7 +1507,7 @@ extern "C" int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb
             return VCONF_ERROR;
         }
         auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
-                               [&](const Registration &r) { return r.key == in_key && r.cb == cb; });
+                               [&](const Registration &r) { return !r.prefix && r.key == in_key && r.cb == cb; });
         if (it == notifier.regs.end()) {
             dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback not registered", fn, in_key);
             return VCONF_ERROR;
@@ -1287,6 +1515,70 @@ extern "C" int vconf_ignore_key_changed(const char *in_key, vconf_callback_fn cb
         std::string dir = it->path.dir;
         notifier.regs.erase(it);
         unwatch_dir(dir);
+        stop_notifier();
+        return VCONF_OK;
+    });
+}
+
+extern "C" int vconf_store_notify_prefix(const char *prefix, vconf_callback_fn cb, void *user_data)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        std::string text = prefix != nullptr ? prefix : "";
+        // The prefix must be the beginning of a valid key: "db/" or
+        // "memory/", whole directory names, a partial last name.
+        std::string probe = text + "x";
+        if (const char *problem = key_problem(probe.c_str())) {
+            dlog_print(DLOG_ERROR, TAG, "%s: refused prefix \"%s\": %s", fn, shown(text.c_str()).c_str(),
+                       problem);
+            return VCONF_ERROR;
+        }
+        if (cb == nullptr) {
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": NULL callback", fn, text.c_str());
+            return VCONF_ERROR;
+        }
+        for (const Registration &r : notifier.regs) {
+            if (r.prefix && r.key == text && r.cb == cb) {
+                dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback already registered", fn, text.c_str());
+                return VCONF_ERROR;
+            }
+        }
+        std::string in_dir = text.substr(0, text.rfind('/') + 1) + "x";
+        std::optional<KeyPath> path = checked_path(fn, in_dir.c_str());
+        if (!path)
+            return VCONF_ERROR;
+        KeyPath root = *path;
+        root.base.clear();
+        if (!start_notifier())
+            return VCONF_ERROR;
+        if (!watch_tree_dir(root)) {
+            stop_notifier();
+            return VCONF_ERROR;
+        }
+        notifier.regs.push_back(Registration{notifier.next_id++, text, root, cb, user_data, true, {}});
+        walk_tree(notifier.regs.back(), root, nullptr);
+        return VCONF_OK;
+    });
+}
+
+extern "C" int vconf_store_ignore_prefix(const char *prefix, vconf_callback_fn cb)
+{
+    const char *fn = __func__;
+    return guarded(fn, VCONF_ERROR, [&] {
+        std::string text = prefix != nullptr ? prefix : "";
+        auto it = std::find_if(notifier.regs.begin(), notifier.regs.end(),
+                               [&](const Registration &r) { return r.prefix && r.key == text && r.cb == cb; });
+        if (it == notifier.regs.end()) {
+            dlog_print(DLOG_ERROR, TAG, "%s: \"%s\": callback not registered", fn,
+                       shown(text.c_str()).c_str());
+            return VCONF_ERROR;
+        }
+        std::vector<std::string> dirs = {it->path.dir};
+        for (const KeyPath &sub : it->subdirs)
+            dirs.push_back(sub.dir);
+        notifier.regs.erase(it);
+        for (const std::string &dir : dirs)
+            unwatch_dir(dir);
         stop_notifier();
         return VCONF_OK;
     });

@@ -1,0 +1,257 @@
+/*
+ * Tests of panel-keys record and replay: the recording format keeps any
+ * bytes on one line and refuses damaged files with the line and the reason;
+ * the built tool records the keys of its prefixes (their state, then every
+ * change), and replays a recording with its options, refusing a damaged one
+ * before it writes anything, and naming writes the store refuses.
+ */
+#include <vconf.h>
+#include <vconf_store.h>
+
+#include <gtest/gtest.h>
+
+#include "recording.h"
+#include "test_support.h"
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+
+std::string keys_in_store()
+{
+    std::string all;
+    auto add = [](const char *key, void *out) { *static_cast<std::string *>(out) += key + std::string(" "); };
+    vconf_store_list("", add, &all);
+    return all;
+}
+
+bool wait_file(const std::string &file, const std::string &text)
+{
+    for (double deadline = test_support::now() + 10; test_support::now() < deadline; ::usleep(10000))
+        if (test_support::read_file(file).find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string write_file(const std::string &dir, const std::string &text)
+{
+    std::string path = dir + "/recording.txt";
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+}  // namespace
+
+TEST(RecordingFormat, AnyBytesStayOnOneLineAndReadBack)
+{
+    std::string every;
+    for (int c = 1; c < 256; ++c)
+        every += static_cast<char>(c);
+    const std::vector<std::string> values = {
+        "", " ", "REQ_STATUS_LOAD_STATUS", "COMP<br>FAN_F", "line\nbreak\r\n", "quote \" and \\ back",
+        "냉장고 부하", "bad \xC3\x28 and \xED\xA0\x80 surrogate \xF4\x90\x80\x80", every};
+    for (const std::string &value : values) {
+        recording::Change change;
+        change.seconds = 12.5;
+        change.key = "memory/refrigerator/LoadStatus";
+        change.type = VCONF_TYPE_STRING;
+        change.value = value;
+        std::string line = recording::format(change);
+        SCOPED_TRACE(line);
+        for (unsigned char c : line)
+            EXPECT_TRUE(c >= 0x20 && c != 0x7F) << int(c);
+        std::vector<recording::Change> back;
+        std::string error;
+        std::string file = std::string(recording::kHeader) + "\n" + line + "\n";
+        ASSERT_TRUE(recording::parse(file, back, error)) << error;
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0].value, value);
+        EXPECT_DOUBLE_EQ(back[0].seconds, 12.5);
+        EXPECT_FALSE(back[0].state);
+        EXPECT_EQ(back[0].line, 2u);
+    }
+    // Valid UTF-8 is kept as it stands, the rest escaped.
+    EXPECT_EQ(recording::quote("냉 \xFF\t"), "\"냉 \\xFF\\t\"");
+}
+
+TEST(RecordingFormat, DamagedFilesNameTheLineAndTheReason)
+{
+    const std::string head = std::string(recording::kHeader) + "\n";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "empty file"},
+        {"panel-keys recording 2\n", "line 1: not a panel-keys recording"},
+        {head + "1.0 db/a int\n", "line 2: no value"},
+        {head + "# fine\n\n1.0 db/a int 12x\n", "line 4: bad int value"},
+        {head + "1.0 db/a int 99999999999\n", "bad int value"},
+        {head + "1.0 db/a bool 2\n", "bad bool value"},
+        {head + "1.0 db/a double x\n", "bad double value"},
+        {head + "1.0 db/a float 1\n", "unknown type"},
+        {head + "1.0 db/../a int 1\n", "refused key name"},
+        {head + "1.0 db/a string unquoted\n", "double quotes"},
+        {head + "1.0 db/a string \"open\n", "no closing quote"},
+        {head + "1.0 db/a string \"a\" b\n", "text after the closing quote"},
+        {head + "1.0 db/a string \"\\q\"\n", "unknown escape"},
+        {head + "1.0 db/a string \"\\x4\"\n", "two hex digits"},
+        {head + "1.0 db/a string \"\\x00\"\n", "NUL"},
+        {head + "1.0 db/a string \"tab\there\"\n", "control byte"},
+        {head + "1.0 db/a string \"crlf\"\r\n", "text after the closing quote"},
+        {head + "1.0 db/a unset 3\n", "text after unset"},
+        {head + "state db/a unset\n", "never unset"},
+        {head + "2.0 db/a int 1\n1.5 db/a int 2\n", "line 3: earlier than the line before"},
+        {head + "1.0 db/a int 1\nstate db/b int 1\n", "line 3: a state line after the first change"},
+        {head + "-1.0 db/a int 1\n", "line 2: a line begins with"},
+        {head + "1e3 db/a int 1\n", "a line begins with"},
+        {head + "1.0  db/a int 1\n", "refused key name"},
+        {head + "1.0 db/a string \"" + std::string(1024 * 1024 + 1, 'x') + "\"\n", "larger than 1048576"},
+    };
+    for (const auto &[text, reason] : cases) {
+        SCOPED_TRACE(text.substr(0, 80));
+        std::vector<recording::Change> out;
+        std::string error;
+        EXPECT_FALSE(recording::parse(text, out, error));
+        EXPECT_NE(error.find(reason), std::string::npos) << error;
+    }
+    std::vector<recording::Change> out;
+    std::string error;
+    const std::string fine = head + "state db/a string \"\"\n0 db/a string \"\"\n0.5 db/a unset\n";
+    EXPECT_TRUE(recording::parse(fine, out, error)) << error;
+    EXPECT_EQ(out.size(), 3u);
+}
+
+TEST(RecordReplay, RecordWritesTheStateThenEveryChangeUntilInterrupted)
+{
+    test_support::PlatformDir dir;
+    vconf_set_str("memory/refrigerator/ModelName", "RF-DEMO-01");
+    vconf_set_int("db/refrigerator/RefOption01", 129);
+    vconf_set_int("db/other/Kept", 1);
+    std::string file = dir.path() + "/session.rec";
+    test_support::Child recorder({PANEL_KEYS_PATH, "record", file, "memory/refrigerator/", "db/refrigerator/",
+                                  "memory/refrigerator/Load"});
+    ASSERT_TRUE(wait_file(file, "RefOption01"));
+    // A watcher reads a value when its notification runs: a key is written
+    // again only once its change is in the file.
+    vconf_set_str("memory/refrigerator/TxMessage", "REQ_STATUS_LOAD_STATUS");
+    vconf_set_str("memory/refrigerator/LoadStatus", "COMP\nline");
+    ASSERT_TRUE(wait_file(file, "COMP\\nline"));
+    vconf_set_int("db/refrigerator/new/Deep", -5);
+    vconf_set_int("db/other/Kept", 2);
+    vconf_unset("memory/refrigerator/LoadStatus");
+    ASSERT_TRUE(wait_file(file, "LoadStatus unset"));
+    EXPECT_EQ(recorder.stop(SIGINT), 0) << recorder.err();
+    EXPECT_EQ(recorder.out().rfind("recorded ", 0), 0u) << recorder.out();
+
+    std::vector<recording::Change> changes;
+    std::string error;
+    ASSERT_TRUE(recording::parse(test_support::read_file(file), changes, error)) << error;
+    std::vector<std::string> lines;
+    for (const recording::Change &c : changes) {
+        recording::Change shown = c;
+        shown.seconds = 0;
+        lines.push_back(recording::format(shown));
+    }
+    // State in name order per prefix, then the changes in order; the
+    // overlapping prefix adds nothing, db/other is not recorded.
+    const std::vector<std::string> expected = {
+        "state memory/refrigerator/ModelName string \"RF-DEMO-01\"",
+        "state db/refrigerator/RefOption01 int 129",
+        "0.000000 memory/refrigerator/TxMessage string \"REQ_STATUS_LOAD_STATUS\"",
+        "0.000000 memory/refrigerator/LoadStatus string \"COMP\\nline\"",
+        "0.000000 db/refrigerator/new/Deep int -5",
+        "0.000000 memory/refrigerator/LoadStatus unset",
+    };
+    // The new directory's key may be reported twice (created with it).
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    EXPECT_EQ(lines, expected);
+
+    // Usage and failures, one line each.
+    auto refused = test_support::run({PANEL_KEYS_PATH, "record", file, "refrigerator/"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("refused prefix: refrigerator/"), std::string::npos) << refused.err;
+    EXPECT_EQ(test_support::run({PANEL_KEYS_PATH, "record", file}).status, 2);
+    auto unwritable = test_support::run({PANEL_KEYS_PATH, "record", dir.path() + "/no/such/dir/x", "db/"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+}
+
+TEST(RecordReplay, ReplayWritesWhatTheOptionsAskAndRefusesDamagedFiles)
+{
+    test_support::PlatformDir dir;
+    const std::string recording = std::string(recording::kHeader) +
+        "\n# a hand-written recording\n"
+        "state memory/refrigerator/ModelName string \"RF-DEMO-01\"\n"
+        "state memory/refrigerator/TxMessage string \"REQ_STATUS_REQUEST_VERSION\"\n"
+        "0.100000 memory/refrigerator/TxMessage string \"REQ_STATUS_LOAD_STATUS\"\n"
+        "0.200000 memory/refrigerator/LoadStatus string \"COMP\"\n"
+        "0.300000 memory/refrigerator/LoadStatus string \"COMP<br>FAN_F\\nx\"\n"
+        "0.400000 db/refrigerator/Flag bool 1\n"
+        "0.500000 db/refrigerator/Ratio double 0.25\n"
+        "0.600000 db/refrigerator/Gone int 7\n"
+        "0.700000 db/refrigerator/Gone unset\n"
+        "0.800000 db/refrigerator/Never unset\n";
+    std::string file = write_file(dir.path(), recording);
+
+    // Plain replay: state and changes, no command; ten times as fast.
+    double start = test_support::now();
+    auto plain = test_support::run({PANEL_KEYS_PATH, "replay", file, "--speed", "10"});
+    double took = test_support::now() - start;
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_GE(took, 0.08);
+    EXPECT_LT(took, 2.0);
+    EXPECT_NE(plain.out.find("7 changes"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("2 commands left out"), std::string::npos) << plain.out;
+    EXPECT_EQ(keys_in_store(), "db/refrigerator/Flag db/refrigerator/Ratio memory/refrigerator/LoadStatus "
+                               "memory/refrigerator/ModelName ");
+    char *status = vconf_get_str("memory/refrigerator/LoadStatus");
+    EXPECT_STREQ(status, "COMP<br>FAN_F\nx");
+    free(status);
+    double ratio = 0;
+    EXPECT_EQ(vconf_get_dbl("db/refrigerator/Ratio", &ratio), VCONF_OK);
+    EXPECT_EQ(ratio, 0.25);
+
+    // --with-commands writes the commands too; --no-state leaves the state
+    // out; --from writes what changed before it at once.
+    std::filesystem::remove_all(dir.path() + "/db");
+    std::filesystem::remove_all(dir.path() + "/run");
+    auto options = test_support::run(
+        {PANEL_KEYS_PATH, "replay", file, "--no-state", "--with-commands", "--from", "0.35", "--speed", "4"});
+    EXPECT_EQ(options.status, 0) << options.err;
+    EXPECT_EQ(keys_in_store(), "db/refrigerator/Flag db/refrigerator/Ratio memory/refrigerator/LoadStatus "
+                               "memory/refrigerator/TxMessage ");
+    char *command = vconf_get_str("memory/refrigerator/TxMessage");
+    EXPECT_STREQ(command, "REQ_STATUS_LOAD_STATUS");
+    free(command);
+
+    // A damaged file: one line, nothing written.
+    std::filesystem::remove_all(dir.path() + "/db");
+    std::filesystem::remove_all(dir.path() + "/run");
+    std::string damaged = write_file(dir.path(), recording + "0.900000 db/refrigerator/Late int x\n");
+    auto refused = test_support::run({PANEL_KEYS_PATH, "replay", damaged});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_NE(refused.err.find("line 13: bad int value: nothing replayed"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(keys_in_store(), "");
+    EXPECT_EQ(test_support::run({PANEL_KEYS_PATH, "replay", dir.path() + "/missing"}).status, 1);
+
+    // A write the store refuses is named; the others are done.
+    file = write_file(dir.path(), recording);
+    vconf_store_set_readonly("db/refrigerator/Flag", 1);
+    auto readonly = test_support::run({PANEL_KEYS_PATH, "replay", file, "--speed", "100"});
+    EXPECT_EQ(readonly.status, 1);
+    EXPECT_NE(readonly.err.find("line 8: db/refrigerator/Flag is read-only"), std::string::npos)
+        << readonly.err;
+    EXPECT_EQ(vconf_store_type("db/refrigerator/Ratio"), VCONF_TYPE_DOUBLE);
+
+    for (std::vector<std::string> args : {std::vector<std::string>{"replay"},
+                                          {"replay", file, "--speed", "0"},
+                                          {"replay", file, "--speed"},
+                                          {"replay", file, "--from", "-1"},
+                                          {"replay", file, "--fast"},
+                                          {"replay", file, file}}) {
+        args.insert(args.begin(), PANEL_KEYS_PATH);
+        auto r = test_support::run(args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+}
