@@ -14,7 +14,8 @@
  * Prints per program the median and 90th percentile time and the median peak
  * memory, then the ratio of the medians (bound 1.2) and the memory above the
  * floor's (bound 8 MiB), each with PASS or FAIL. Exit status 1 when a bound
- * is missed or a run fails (no frame within 20 s, or an exit other than 0).
+ * is missed, 2 when a run fails (no frame within 20 s, or an exit other than
+ * 0) or for a usage error.
  */
 #include <algorithm>
 #include <cerrno>
@@ -141,14 +142,14 @@ int main(int argc, char **argv)
     sample s;
     for (int i = 0; i < 2; ++i)
         if (!run_once(floor_argv, s) || !run_once(app_argv, s))
-            return 1;
+            return 2;
     for (int i = 0; i < runs; ++i) {
         if (!run_once(floor_argv, s))
-            return 1;
+            return 2;
         floor_ms.push_back(s.ms);
         floor_kib.push_back(s.peak_kib);
         if (!run_once(app_argv, s))
-            return 1;
+            return 2;
         app_ms.push_back(s.ms);
         app_kib.push_back(s.peak_kib);
     }
