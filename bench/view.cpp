@@ -25,8 +25,10 @@
  *   followed by where its time went: the screen's callback, putting the
  *   text into the entry, the toolkit's layout, the frame.
  *
- * usage: bench-view [RUNS]   (default 20). Prints a line per figure with its
- * bound and PASS or FAIL; exit status 1 when a figure fails.
+ * usage: bench-view [RUNS]   (default 20). The platform directory (the key
+ * store) and the profile go into a new directory under $TMPDIR (/tmp when
+ * unset). Prints a line per figure with its bound and PASS or FAIL; exit
+ * status 1 when a figure fails.
  */
 #include <Ecore.h>
 #include <Ecore_Evas.h>
@@ -485,12 +487,12 @@ void measure_ticks(appdata_s *ad, const std::string &sample_db, report_writer &w
 int main(int argc, char **argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    char tmpl[] = "/tmp/em-bench-view-XXXXXX";
-    if (!mkdtemp(tmpl)) {
+    const char *tmpdir = getenv("TMPDIR");
+    std::string dir = std::string(tmpdir && *tmpdir ? tmpdir : "/tmp") + "/em-bench-view-XXXXXX";
+    if (!mkdtemp(dir.data())) {
         std::perror("mkdtemp");
         return 1;
     }
-    std::string dir = tmpl;
     std::string profile = dir + "/profile";
     setenv("PANEL_PLATFORM_DIR", (dir + "/platform").c_str(), 1);
     setenv("ENGINEER_MODE_PROFILE_DIR", profile.c_str(), 1);
