@@ -23,7 +23,9 @@
  *   itself (the force-run rollback check, the energy report) are measured
  *   over the window in which they fire. A figure above its bound is
  *   followed by where its time went: the screen's callback, putting the
- *   text into the entry, the toolkit's layout, the frame.
+ *   text into the entry, the toolkit's layout, the frame. The buffer engine
+ *   redraws the whole window at every frame; the X engine only what
+ *   changed.
  *
  * usage: bench-view [RUNS]   (default 20). The platform directory (the key
  * store) and the profile go into a new directory under $TMPDIR (/tmp when
@@ -153,12 +155,13 @@ void render_post_cb(void *, Evas *, void *)
         ecore_main_loop_quit();
 }
 
-/* Runs the main loop until the canvas has rendered a frame (at most 2 s). */
-void run_until_frame()
+/* Runs the main loop until the canvas has rendered a frame (at most the
+ * given seconds). */
+void run_until_frame(double seconds = 2.0)
 {
     int seen = frames;
     waiting_for_frame = true;
-    Ecore_Timer *limit = ecore_timer_add(2.0, quit_cb, nullptr);
+    Ecore_Timer *limit = ecore_timer_add(seconds, quit_cb, nullptr);
     ecore_main_loop_begin();
     waiting_for_frame = false;
     if (frames != seen)
@@ -177,8 +180,9 @@ double window_cpu(const std::function<void()> &fire, double seconds)
 
 /* One tick: fire(), then what it causes before the engineer sees it, each
  * part timed: the text it wrote put into the log box (a job otherwise),
- * the layout, and the main loop's turns that draw the frame (jobs, the
- * render, waiting for the render threads). */
+ * the layout, and the main loop until the next frame has been rendered
+ * (the canvas renders at the animator's pace; a tick that changes nothing
+ * on the screen waits 0.1 s for none, which costs no processor time). */
 void tick(tick_parts &t, const std::function<void()> &fire)
 {
     run_loop(0.01);
@@ -189,10 +193,8 @@ void tick(tick_parts &t, const std::function<void()> &fire)
     double t2 = cpu_ms();
     evas_smart_objects_calculate(canvas);
     double t3 = cpu_ms();
-    for (int i = 0; i < 10; ++i) {
-        ecore_main_loop_iterate();
-        evas_sync(canvas);
-    }
+    run_until_frame(0.1);
+    evas_sync(canvas);
     double t4 = cpu_ms();
     t.total.push_back(t4 - t0);
     t.callback.push_back(t1 - t0);
