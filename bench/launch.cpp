@@ -6,10 +6,16 @@
  * PANEL_EXIT_AT_FIRST_FRAME=1, set here). The time of a run is from just
  * before fork to that frame; the memory is the child's peak resident set.
  *
+ * The programs' standard error goes to /dev/null (BENCH_VERBOSE=1 keeps it).
+ * Two warm-up runs of each fill the page cache first; then they take turns,
+ * so that a change of the machine's load falls on both alike.
+ *
  * usage: bench-launch RUNS FLOOR APP [APP-ARGS...]
  * Prints per program the median and 90th percentile time and the median peak
- * memory, then the ratio of the medians and the memory difference. Exit 1
- * when a run fails (no frame within 20 s, or a crash).
+ * memory, then the ratio of the medians (bound 1.2) and the memory above the
+ * floor's (bound 8 MiB), each with PASS or FAIL. Exit status 1 when a bound
+ * is missed, 2 when a run fails (no frame within 20 s, or an exit other than
+ * 0) or for a usage error.
  */
 #include <algorithm>
 #include <cerrno>
@@ -21,12 +27,16 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr double RATIO_BOUND = 1.2;
+constexpr double MEMORY_BOUND_MIB = 8.0;
 
 struct sample {
     double ms = 0;
@@ -54,6 +64,12 @@ bool run_once(const std::vector<char *> &argv, sample &out)
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
+        const char *verbose = getenv("BENCH_VERBOSE");
+        int null_fd = open("/dev/null", O_WRONLY);
+        if (!(verbose && *verbose == '1') && null_fd >= 0)
+            dup2(null_fd, STDERR_FILENO);
+        if (null_fd >= 0)
+            close(null_fd);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -83,6 +99,11 @@ bool run_once(const std::vector<char *> &argv, sample &out)
     }
     if (frame < 0) {
         std::fprintf(stderr, "bench-launch: %s gave no first frame\n", argv[0]);
+        return false;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "bench-launch: %s ended with status %d after its first frame\n",
+                     argv[0], status);
         return false;
     }
     out.ms = static_cast<double>(frame - start) / 1e6;
@@ -118,17 +139,17 @@ int main(int argc, char **argv)
 
     std::vector<double> floor_ms, app_ms;
     std::vector<long> floor_kib, app_kib;
-    /* One warm-up of each fills the page cache for both. */
     sample s;
-    if (!run_once(floor_argv, s) || !run_once(app_argv, s))
-        return 1;
+    for (int i = 0; i < 2; ++i)
+        if (!run_once(floor_argv, s) || !run_once(app_argv, s))
+            return 2;
     for (int i = 0; i < runs; ++i) {
         if (!run_once(floor_argv, s))
-            return 1;
+            return 2;
         floor_ms.push_back(s.ms);
         floor_kib.push_back(s.peak_kib);
         if (!run_once(app_argv, s))
-            return 1;
+            return 2;
         app_ms.push_back(s.ms);
         app_kib.push_back(s.peak_kib);
     }
@@ -138,7 +159,11 @@ int main(int argc, char **argv)
                 percentile(floor_ms, 0.9), fk / 1024.0);
     std::printf("application: median %7.1f ms  p90 %7.1f ms  peak %7.1f MiB\n", am,
                 percentile(app_ms, 0.9), ak / 1024.0);
-    std::printf("ratio of medians: %.2f; memory above the floor: %+.1f MiB (%d runs each)\n",
-                am / fm, (ak - fk) / 1024.0, runs);
-    return 0;
+    double ratio = am / fm, above = (ak - fk) / 1024.0;
+    bool ratio_ok = ratio <= RATIO_BOUND, memory_ok = above <= MEMORY_BOUND_MIB;
+    std::printf("start to first frame, ratio of medians: %.2f (bound %.1f) %s  (%d runs each)\n",
+                ratio, RATIO_BOUND, ratio_ok ? "PASS" : "FAIL", runs);
+    std::printf("peak memory above the floor's: %+.1f MiB (bound %.0f MiB) %s\n", above,
+                MEMORY_BOUND_MIB, memory_ok ? "PASS" : "FAIL");
+    return ratio_ok && memory_ok ? 0 : 1;
 }

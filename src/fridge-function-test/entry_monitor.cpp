@@ -5,9 +5,15 @@
  * State: the entry, its box layout (monitor.edj, group "logbox_grp"), the
  * date text taken at creation and the name of the TX/RX log file the entry
  * is bound to. Autosave is off, so the file is only ever read (its text, if
- * it exists, becomes the initial text) and never written. No timers.
- * Appended texts keep their Korean words whole when a line wraps
- * (keep_hangul_words).
+ * it exists, becomes the initial text) and never written.
+ *
+ * What the screens write in one turn of the main loop goes into the entry at
+ * once, at the end of that turn (a job, before the frame is drawn): the
+ * entry lays its whole text out again for every change, so a tick writing a
+ * hundred lines would lay it out a hundred times. Reading the entry through
+ * entry_monitor_get_entry() takes in what is pending first. Appended texts
+ * keep their Korean words whole when a line wraps (keep_hangul_words). No
+ * timers.
  */
 #include "entry_monitor.h"
 
@@ -25,6 +31,14 @@ int g_file_number = 0;
 char g_date[28];
 std::string g_file_name;
 
+/* Written since the last flush, and whether the box is emptied before it. */
+struct pending_text {
+    std::string text;
+    bool clear = false;
+    Ecore_Job *job = nullptr;
+};
+pending_text g_pending;
+
 constexpr std::size_t FILE_NAME_BUFFER_SIZE = 100;
 constexpr const char *LOG_FILE_PREFIX = "/home/app/txrx_log_";
 /* A word-wrapped, scrolling box never cuts its text, so it carries no
@@ -35,10 +49,49 @@ constexpr const char *ENTRY_STYLE =
     "DEFAULT='font=Sans font_size=18 weight=Bold align=top style=plane,top_left color=#aaaaaa "
     "wrap=word'";
 
+void drop_pending()
+{
+    if (g_pending.job)
+        ecore_job_del(g_pending.job);
+    g_pending = {};
+}
+
 void forget_entry_cb(void *, Evas *, Evas_Object *obj, void *)
 {
-    if (g_entry == obj)
+    if (g_entry == obj) {
         g_entry = nullptr;
+        drop_pending();
+    }
+}
+
+/* Puts the pending text into the entry in one change and moves the cursor
+ * (and so the view) to its end. */
+void flush_pending()
+{
+    if (g_pending.job)
+        ecore_job_del(g_pending.job);
+    g_pending.job = nullptr;
+    if (!g_entry || (!g_pending.clear && g_pending.text.empty()))
+        return;
+    if (g_pending.clear)
+        elm_object_text_set(g_entry, "");
+    elm_entry_entry_append(g_entry, g_pending.text.c_str());
+    elm_entry_cursor_end_set(g_entry);
+    g_pending.text.clear();
+    g_pending.clear = false;
+}
+
+void flush_job(void *)
+{
+    g_pending.job = nullptr;
+    flush_pending();
+}
+
+void append_pending(const char *text)
+{
+    g_pending.text += text ? text : "";
+    if (!g_pending.job)
+        g_pending.job = ecore_job_add(flush_job, nullptr);
 }
 
 void forget_box_cb(void *, Evas *, Evas_Object *obj, void *)
@@ -53,6 +106,7 @@ int entry_monitor_create(void)
 {
     LOGD("START");
     g_entry = nullptr;
+    drop_pending();
 
     Evas *evas = evas_object_evas_get(appdata_get_win());
     RETV_IF(evas == NULL, 255);
@@ -119,23 +173,24 @@ void append_entry_data(const char *text, int clear)
 {
     if (!g_entry)
         return;
-    if (clear == 1)
-        elm_object_text_set(g_entry, "");
-    elm_entry_entry_append(g_entry, "<br>");
-    elm_entry_entry_append(g_entry, keep_hangul_words(text ? text : "").c_str());
-    elm_entry_cursor_end_set(g_entry);
+    if (clear == 1) {
+        g_pending.text.clear();
+        g_pending.clear = true;
+    }
+    append_pending("<br>");
+    append_pending(keep_hangul_words(text ? text : "").c_str());
 }
 
 void append_entry_data_no_br(const char *text)
 {
     if (!g_entry)
         return;
-    elm_entry_entry_append(g_entry, keep_hangul_words(text ? text : "").c_str());
-    elm_entry_cursor_end_set(g_entry);
+    append_pending(keep_hangul_words(text ? text : "").c_str());
 }
 
 void delete_logbox(void)
 {
+    drop_pending();
     if (g_entry)
         evas_object_del(g_entry);
     if (g_box_layout)
@@ -146,6 +201,7 @@ void delete_logbox(void)
 
 Evas_Object *entry_monitor_get_entry(void)
 {
+    flush_pending();
     return g_entry;
 }
 
