@@ -166,7 +166,11 @@ for style in default engineer; do
     done
 done
 
-need_parts "$theme" elm/genlist/base/default elm.swallow.content elm.dragable.vbar elm.dragable.hbar
+for g in elm/genlist/base/default elm/scroller/base/default; do
+    need_parts "$theme" "$g" elm.swallow.content elm.dragable.vbar elm.dragable.hbar
+    need_reaction "$theme" "$g" "elm,action,show,vbar" elm
+    need_reaction "$theme" "$g" "elm,action,hide,vbar" elm
+done
 
 need_parts "$edje_dir/ref_theme.edj" elm/scroller/entry/logbox elm.swallow.content \
     elm.swallow.icon elm.swallow.end elm.dragable.vbar elm.dragable.hbar
