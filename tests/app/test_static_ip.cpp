@@ -359,6 +359,19 @@ TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingDeinitialisesWifi)
     EXPECT_FALSE(press_back()) << "back on the main menu ends the application";
 }
 
+TEST_F(StaticIpTest, LeavingWhileSearchingClosesTheProgressPopup)
+{
+    radio([](wifi_radio::state &s) { s.scan_time = 3; });
+    open();
+    fill(form("Nowhere"));
+    press_connect();
+    ASSERT_TRUE(showing("Searching AP"));
+    ASSERT_NE(rec()->popup, nullptr);
+    ASSERT_TRUE(press_back());
+    EXPECT_EQ(rec()->popup, nullptr);
+    EXPECT_TRUE(popups().empty()) << "it belongs to the screen";
+}
+
 TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThen)
 {
     ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
