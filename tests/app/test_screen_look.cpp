@@ -75,23 +75,11 @@ protected:
         return elm_object_item_content_get(elm_naviframe_top_item_get(nf));
     }
 
-    /* Visible popups, top first. */
-    static std::vector<Evas_Object *> popups()
-    {
-        std::vector<Evas_Object *> out;
-        for (Evas_Object *o = evas_object_top_get(evas_object_evas_get(appdata_get_win())); o;
-             o = evas_object_below_get(o)) {
-            const char *type = elm_object_widget_type_get(o);
-            if (type && !strcmp(type, "Elm_Popup") && evas_object_visible_get(o))
-                out.push_back(o);
-        }
-        return out;
-    }
     /* Runs the loop until a popup with this body or title shows. */
     static bool wait_popup(const std::string &text, double seconds = 5)
     {
         for (double waited = 0; waited <= seconds; waited += 0.05) {
-            for (Evas_Object *popup : popups())
+            for (Evas_Object *popup : visible_popups())
                 for (const char *part : {"default", "title,text"}) {
                     const char *t = elm_object_part_text_get(popup, part);
                     if (t && text == t)
@@ -104,7 +92,7 @@ protected:
     /* The popups' time is up (what their timers do), as the engineer waits. */
     static void time_out_popups()
     {
-        for (Evas_Object *popup : popups())
+        for (Evas_Object *popup : visible_popups())
             evas_object_smart_callback_call(popup, "timeout", nullptr);
         settle();
     }
@@ -163,7 +151,7 @@ protected:
     }
     static void press_popup_button(const char *part)
     {
-        std::vector<Evas_Object *> shown = popups();
+        std::vector<Evas_Object *> shown = visible_popups();
         ASSERT_FALSE(shown.empty());
         click(elm_object_part_content_get(shown.front(), part));
         run_loop(0.1);
@@ -198,9 +186,9 @@ TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheMenuPopupsAndTheSettings)
         /* System information: opened, closed by OK, opened and closed again. */
         for (int visit = 0; visit < 2; ++visit) {
             menu(MENU_SYSTEM_INFO);
-            ASSERT_EQ(popups().size(), 1u);
+            ASSERT_EQ(visible_popups().size(), 1u);
             press_popup_button("button1");
-            EXPECT_TRUE(popups().empty());
+            EXPECT_TRUE(visible_popups().empty());
         }
         EXPECT_EQ(errors(), "") << locale << ", system information";
         /* The launches (no application installed here: logged only). */
@@ -220,21 +208,21 @@ TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheMenuPopupsAndTheSettings)
         for (const char *close : {"button1", "button2", "back"}) {
             tap_setting_row(3);  // another row, so that the equalizer row is tapped anew
             tap_setting_row(1);
-            ASSERT_EQ(popups().size(), 1u) << close;
+            ASSERT_EQ(visible_popups().size(), 1u) << close;
             if (!strcmp(close, "back"))
                 ASSERT_TRUE(press_back());
             else
                 press_popup_button(close);
-            EXPECT_TRUE(popups().empty()) << close;
+            EXPECT_TRUE(visible_popups().empty()) << close;
         }
         for (const char *answer : {"button2", "button1"}) {
             tap_setting_control(3);
             press_popup_button(answer);
         }
         tap_setting_control(3);
-        ASSERT_EQ(popups().size(), 1u);
+        ASSERT_EQ(visible_popups().size(), 1u);
         ASSERT_TRUE(press_back());
-        EXPECT_TRUE(popups().empty()) << "the confirmation went with its screen";
+        EXPECT_TRUE(visible_popups().empty()) << "the confirmation went with its screen";
         EXPECT_EQ(nf_items(), 1);
         EXPECT_EQ(errors(), "") << locale << ", settings";
     }
@@ -261,7 +249,7 @@ TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheStaticIpScreenAndItsPopups)
         press_connect();
         ASSERT_TRUE(wait_popup("Searching AP"));
         ASSERT_TRUE(press_back());
-        EXPECT_TRUE(popups().empty()) << "the progress popup went with its screen";
+        EXPECT_TRUE(visible_popups().empty()) << "the progress popup went with its screen";
         run_loop(0.5);  // the search would have ended (Wi-Fi is deinitialised)
         EXPECT_EQ(errors(), "") << locale << ", left while searching";
         menu(MENU_STATIC_IP);
@@ -278,7 +266,7 @@ TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheStaticIpScreenAndItsPopups)
         });
         menu(MENU_STATIC_IP);
         EXPECT_EQ(nf_items(), 1);
-        EXPECT_EQ(popups().size(), 1u);
+        EXPECT_EQ(visible_popups().size(), 1u);
         time_out_popups();
         EXPECT_EQ(errors(), "") << locale << ", failed initialisation";
     }
