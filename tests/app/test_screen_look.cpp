@@ -256,10 +256,11 @@ TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheStaticIpScreenAndItsPopups)
         type_form({"Office", "secret99", "10.0.0.20", "255.255.255.0", "10.0.0.1"});
         press_connect();
         EXPECT_TRUE(wait_popup("Success to connect AP"));
-        time_out_popups();
         radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
         ASSERT_TRUE(press_back());
-        EXPECT_EQ(errors(), "") << locale << ", connected";
+        EXPECT_EQ(visible_popups().size(), 1u) << "a message stays for its time";
+        time_out_popups();
+        EXPECT_EQ(errors(), "") << locale << ", connected, left with the message up";
         /* Wi-Fi that cannot be initialised: the message outlives the screen. */
         radio([](wifi_radio::state &s) {
             s.failures.push_back({"wifi_initialize", WIFI_ERROR_PERMISSION_DENIED, true});
