@@ -12,7 +12,8 @@
  * it is detached when the screen's widgets go (however the screen is left),
  * so back on the main menu or another screen is never taken by it, and
  * repeated openings never pile registrations up. Leaving the screen also
- * forgets its widgets and frees the texts.
+ * forgets its widgets and frees the texts, and closes the tracked progress
+ * popup: it belongs to the screen (message popups stay for their time).
  *
  * No timers (popups close themselves). Keys: none here.
  */
@@ -81,6 +82,18 @@ void free_texts(static_ip_appdata *ad)
     ad->found_ssid = nullptr;
 }
 
+/* Deletes the tracked progress popup, if any. A popup that holds a widget
+ * (the progress bar) gives the focus back, when it goes, to what had it when
+ * it opened (a field, Connect): done while the screen still exists, so
+ * that the focus never goes back to a deleted widget. */
+void close_progress(static_ip_appdata *ad)
+{
+    if (ad->popup) {
+        evas_object_del(ad->popup);
+        ad->popup = nullptr;
+    }
+}
+
 /* The screen's widgets are going (back, a failed initialisation, the window
  * closing): forget them, free the texts, let back go to others again. Only
  * for the screen that is current: a quickly reopened screen has its own. */
@@ -89,6 +102,7 @@ void screen_del_cb(void *data, Evas *, Evas_Object *scroller, void *)
     auto *ad = static_cast<static_ip_appdata *>(data);
     if (ad->scroller != scroller)
         return;
+    close_progress(ad);
     eext_object_event_callback_del(ad->navi, EEXT_CALLBACK_BACK, naviframe_back_cb);
     ad->scroller = nullptr;
     ad->box = nullptr;
@@ -115,10 +129,7 @@ try {
         return;
     }
     auto *ad = static_cast<static_ip_appdata *>(data);
-    if (ad->popup) {
-        evas_object_del(ad->popup);
-        ad->popup = nullptr;
-    }
+    close_progress(ad);
 
     Evas_Object *scroller = elm_scroller_add(ad->navi);
     ad->scroller = scroller;
@@ -180,6 +191,7 @@ try {
     auto *ad = static_cast<static_ip_appdata *>(data);
     RET_IF(NULL == ad);
     wifi_deinitialize();
+    close_progress(ad);
     /* Detached at once: a second press before the screen's widgets are gone
      * belongs to the main menu. */
     eext_object_event_callback_del(ad->navi, EEXT_CALLBACK_BACK, naviframe_back_cb);
@@ -193,7 +205,7 @@ try {
     std::string markup =
         format_cut(LABEL_BUFFER_SIZE, "<font_size=30>%s</font_size>", text ? text : "");
     Evas_Object *label = elm_label_add(box);
-    elm_object_text_set(label, markup.c_str());
+    elm_object_text_set(label, keep_hangul_words(markup).c_str());
     evas_object_size_hint_align_set(label, 0, 0);
     evas_object_show(label);
     elm_box_pack_end(box, label);
@@ -245,13 +257,10 @@ Evas_Object *add_popup(static_ip_appdata *ad, const char *text, int timeout)
     RETV_IF(NULL == ad, nullptr);
     /* What the engineer is told, for those who follow the log. */
     LOGD("popup [%s] for %d s", text ? text : "", timeout);
-    if (ad->popup) {
-        evas_object_del(ad->popup);
-        ad->popup = nullptr;
-    }
+    close_progress(ad);
     Evas_Object *popup = elm_popup_add(ad->navi);
     evas_object_size_hint_weight_set(popup, EVAS_HINT_EXPAND, EVAS_HINT_EXPAND);
-    elm_object_text_set(popup, text);
+    elm_object_text_set(popup, text ? keep_hangul_words(text).c_str() : nullptr);
     elm_popup_timeout_set(popup, static_cast<double>(timeout));
     /* The toolkit only hides a popup whose time is up. */
     evas_object_smart_callback_add(popup, "timeout", popup_timeout_cb, nullptr);

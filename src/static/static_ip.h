@@ -15,10 +15,12 @@
 /* Main-menu entry: builds and pushes the screen (data: the record) and
  * initialises Wi-Fi; when that fails, tells so and pops the screen again. */
 void static_ip_cb(void *data, Evas_Object *obj, void *event_info);
-/* Back key while the screen is open: deinitialises Wi-Fi, pops the screen. */
+/* Back key while the screen is open: deinitialises Wi-Fi, closes the
+ * progress popup, pops the screen. */
 void naviframe_back_cb(void *data, Evas_Object *obj, void *event_info);
 
-/* A label "<font_size=30>TEXT</font_size>" (cut to 127 bytes) at the end of box. */
+/* A label "<font_size=30>TEXT</font_size>" (cut to 127 bytes) at the end of
+ * box; Korean words stay whole (keep_hangul_words). */
 void create_label(Evas_Object *box, const char *text);
 /* One form field at the end of box, its entry stored in *entry_slot. guide
  * "ssid": plain; "password": masked; anything else: IP keypad. */
@@ -26,8 +28,9 @@ void create_entry(Evas_Object *box, Evas_Object **entry_slot, const char *guide)
 void add_bottom_padding(static_ip_appdata *ad);
 
 /* Deletes the tracked popup, if any, and shows text in a new popup on the
- * naviframe that deletes itself after timeout seconds. Returns it (not
- * tracked), or NULL without a record. */
+ * naviframe that deletes itself after timeout seconds; Korean words of the
+ * text stay whole where it wraps. Returns it (not tracked), or NULL without
+ * a record. */
 Evas_Object *add_popup(static_ip_appdata *ad, const char *text, int timeout);
 /* Makes popup the tracked one (forgotten when it goes). */
 void track_popup(static_ip_appdata *ad, Evas_Object *popup);

@@ -268,3 +268,15 @@ void AppTest::press_more()
     feed_key(ECORE_EVENT_KEY_UP, "F2");
     run_loop(0.2);
 }
+
+std::vector<Evas_Object *> AppTest::visible_popups()
+{
+    std::vector<Evas_Object *> out;
+    for (Evas_Object *o = evas_object_top_get(evas_object_evas_get(appdata_get_win())); o;
+         o = evas_object_below_get(o)) {
+        const char *type = elm_object_widget_type_get(o);
+        if (type && !strcmp(type, "Elm_Popup") && evas_object_visible_get(o))
+            out.push_back(o);
+    }
+    return out;
+}

@@ -77,6 +77,9 @@ protected:
      * handlers run. */
     static void press_more();
 
+    /* The popups shown on the window, top first. */
+    static std::vector<Evas_Object *> visible_popups();
+
     std::string dir_;
     appdata_s *ad_ = nullptr;
     bool exited_ = false;

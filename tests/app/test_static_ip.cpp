@@ -118,7 +118,7 @@ protected:
      * the popups' time is up (their timers are run here), then presses. */
     void press_connect()
     {
-        for (Evas_Object *popup : popup_objects())
+        for (Evas_Object *popup : visible_popups())
             evas_object_smart_callback_call(popup, "timeout", nullptr);
         settle();
         Evas_Object *button = connect_button();
@@ -126,23 +126,11 @@ protected:
         click(button);
     }
 
-    /* Visible popups, top first. */
-    static std::vector<Evas_Object *> popup_objects()
-    {
-        std::vector<Evas_Object *> out;
-        for (Evas_Object *o = evas_object_top_get(evas_object_evas_get(appdata_get_win())); o;
-             o = evas_object_below_get(o)) {
-            const char *type = elm_object_widget_type_get(o);
-            if (type && !strcmp(type, "Elm_Popup") && evas_object_visible_get(o))
-                out.push_back(o);
-        }
-        return out;
-    }
     /* Their body texts, or their titles when a content replaced the body. */
     static texts_t popups()
     {
         texts_t out;
-        for (Evas_Object *o : popup_objects()) {
+        for (Evas_Object *o : visible_popups()) {
             const char *body = elm_object_text_get(o);
             const char *title = elm_object_part_text_get(o, "title,text");
             out.emplace_back(body ? body : title ? title : "");
@@ -357,6 +345,19 @@ TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingDeinitialisesWifi)
               nullptr)
         << "no registration left behind";
     EXPECT_FALSE(press_back()) << "back on the main menu ends the application";
+}
+
+TEST_F(StaticIpTest, LeavingWhileSearchingClosesTheProgressPopup)
+{
+    radio([](wifi_radio::state &s) { s.scan_time = 3; });
+    open();
+    fill(form("Nowhere"));
+    press_connect();
+    ASSERT_TRUE(showing("Searching AP"));
+    ASSERT_NE(rec()->popup, nullptr);
+    ASSERT_TRUE(press_back());
+    EXPECT_EQ(rec()->popup, nullptr);
+    EXPECT_TRUE(popups().empty()) << "it belongs to the screen";
 }
 
 TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThen)

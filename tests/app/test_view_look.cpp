@@ -5,215 +5,27 @@
  * that fill their areas, Korean text that wraps only between words, and no
  * error line from the toolkit while the view and its screens open.
  */
-#include <Ecore_Evas.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app_base_view.h"
 #include "common.h"
+#include "controloption.h"
+#include "energyinfo.h"
 #include "errorinfo.h"
-#include "fixture.h"
 #include "forcerun.h"
 #include "loadstatus.h"
+#include "look.h"
 #include "screen_util.h"
 #include "systeminfo.h"
 
 namespace {
 
-struct rect {
-    int x, y, w, h;
-};
+using namespace look;
 
-bool overlaps(const rect &a, const rect &b)
-{
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
-
-rect geometry(const Evas_Object *obj)
-{
-    rect r{};
-    evas_object_geometry_get(obj, &r.x, &r.y, &r.w, &r.h);
-    return r;
-}
-
-/* A part of a layout, in canvas coordinates. */
-rect part_geometry(Evas_Object *layout, const char *part)
-{
-    rect at = geometry(layout);
-    rect r{};
-    edje_object_part_geometry_get(elm_layout_edje_get(layout), part, &r.x, &r.y, &r.w, &r.h);
-    return {at.x + r.x, at.y + r.y, r.w, r.h};
-}
-
-/* WCAG relative luminance of an opaque 0xAARRGGBB pixel. */
-double luminance(uint32_t pixel)
-{
-    auto channel = [](uint32_t value) {
-        double c = value / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel((pixel >> 16) & 0xFF) + 0.7152 * channel((pixel >> 8) & 0xFF) +
-           0.0722 * channel(pixel & 0xFF);
-}
-
-double contrast(uint32_t a, uint32_t b)
-{
-    double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-int channel_distance(uint32_t a, uint32_t b)
-{
-    int d = 0;
-    for (int shift : {0, 8, 16})
-        d = std::max(d, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
-    return d;
-}
-
-/* The window as rendered now. */
-struct snapshot {
-    std::vector<uint32_t> pixels;
-    int width = 0;
-    int height = 0;
-
-    explicit snapshot(Evas_Object *win)
-    {
-        Ecore_Evas *ee = ecore_evas_ecore_evas_get(evas_object_evas_get(win));
-        ecore_evas_geometry_get(ee, nullptr, nullptr, &width, &height);
-        auto *data = static_cast<const uint32_t *>(ecore_evas_buffer_pixels_get(ee));
-        if (data)
-            pixels.assign(data, data + std::size_t(width) * height);
-    }
-    uint32_t at(int x, int y) const { return pixels.at(std::size_t(y) * width + x) | 0xFF000000u; }
-
-    /* The colour most pixels of the area have: what the text stands on. */
-    uint32_t background(const rect &r) const
-    {
-        std::map<uint32_t, int> count;
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                count[at(x, y)]++;
-        return std::max_element(count.begin(), count.end(),
-                                [](auto &a, auto &b) { return a.second < b.second; })
-            ->first;
-    }
-    /* The pixel of the area that stands out most from its background: the
-     * full colour of the text in the cores of its strokes. */
-    uint32_t text_colour(const rect &r, uint32_t bg) const
-    {
-        uint32_t best = bg;
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                if (contrast(at(x, y), bg) > contrast(best, bg))
-                    best = at(x, y);
-        return best;
-    }
-    /* Whether every pixel of the area has the same colour. */
-    bool uniform(const rect &r) const
-    {
-        for (int y = r.y; y < r.y + r.h; ++y)
-            for (int x = r.x; x < r.x + r.w; ++x)
-                if (at(x, y) != at(r.x, r.y))
-                    return false;
-        return true;
-    }
-};
-
-/* Each ERR or CRI line of the toolkit's log; other lines go on to stderr. */
-std::vector<std::string> g_toolkit_errors;
-
-void toolkit_log_cb(const Eina_Log_Domain *domain, Eina_Log_Level level, const char *file,
-                    const char *fnc, int line, const char *fmt, void *data, va_list args)
-{
-    if (level <= EINA_LOG_LEVEL_ERR) {
-        va_list copy;
-        va_copy(copy, args);
-        char message[512];
-        vsnprintf(message, sizeof message, fmt, copy);
-        va_end(copy);
-        g_toolkit_errors.push_back(std::string(domain ? domain->name : "?") + ": " +
-                                   (fnc ? fnc : "?") + ": " + message);
-    }
-    eina_log_print_cb_stderr(domain, level, file, fnc, line, fmt, data, args);
-}
-
-std::string sample_database_sql()
-{
-    std::filesystem::path sql =
-        std::filesystem::path(__FILE__).parent_path() / "../../tools/refdb/engineer_mode.sql";
-    std::ifstream in(sql);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-/* Lines of a textblock that start inside a paragraph (a wrap, not a line
- * break of the text), each with the character before the break. */
-std::vector<std::string> chars_before_wraps(const Evas_Object *textblock)
-{
-    std::vector<std::string> before;
-    Evas_Textblock_Cursor *cur = evas_object_textblock_cursor_new(textblock);
-    evas_textblock_cursor_paragraph_first(cur);
-    int line = evas_textblock_cursor_line_geometry_get(cur, nullptr, nullptr, nullptr, nullptr);
-    std::string previous;
-    const Evas_Object_Textblock_Node_Format *paragraph = nullptr;
-    do {
-        int now = evas_textblock_cursor_line_geometry_get(cur, nullptr, nullptr, nullptr, nullptr);
-        char *content = evas_textblock_cursor_content_get(cur);
-        std::string here = content ? content : "";
-        free(content);
-        const Evas_Object_Textblock_Node_Format *format = evas_textblock_cursor_format_get(cur);
-        if (now != line && !previous.empty() && previous != "\n" && previous.front() != '<' &&
-            format == paragraph)
-            before.push_back(previous);
-        line = now;
-        previous = here;
-        paragraph = format;
-    } while (evas_textblock_cursor_char_next(cur));
-    evas_textblock_cursor_free(cur);
-    return before;
-}
-
-class ViewLookTest : public AppTest {
+class ViewLookTest : public LookTest {
 protected:
-    void SetUp() override
-    {
-        g_toolkit_errors.clear();
-        eina_log_print_cb_set(toolkit_log_cb, nullptr);
-        AppTest::SetUp();
-        eina_log_print_cb_set(toolkit_log_cb, nullptr);
-        /* A panel's window has the focus: the focus manager works as it does
-         * on the display. */
-        ecore_evas_focus_set(ecore_evas_ecore_evas_get(evas_object_evas_get(ad_->win)),
-                             EINA_TRUE);
-        std::string sql = sample_database_sql();
-        ASSERT_FALSE(sql.empty()) << "the sample database's SQL was not found";
-        make_db("RF-DEMO-01", sql);
-        set_str("memory/refrigerator/ErrorList", "E");  // the micom link is up
-        run_loop(0.05);
-    }
-    void TearDown() override
-    {
-        AppTest::TearDown();
-        eina_log_print_cb_set(eina_log_print_cb_stderr, nullptr);
-    }
     static void press(int x, int y) { click_at(x + 105, y + 30); }
-    static std::string errors()
-    {
-        std::string all;
-        for (const std::string &line : g_toolkit_errors)
-            all += line + "\n";
-        return all;
-    }
 };
 
 }  // namespace
@@ -252,6 +64,21 @@ TEST_F(ViewLookTest, WhatTheScreensWriteStaysReadableUnderTheOverlay)
     printf("contrast under the overlay: log box %.2f:1, countdown %.2f:1\n", log_contrast,
            time_contrast);
     RecordProperty("log_box_contrast", std::to_string(log_contrast));
+}
+
+TEST_F(ViewLookTest, ButtonLabelsReadOnTheirFaces)
+{
+    open_test_view();
+    snapshot shot(ad_->win);
+    int visible = 0;
+    for (int i = 0; i < button_count(); ++i) {
+        if (!evas_object_visible_get(button_at(i)))
+            continue;  // the LCD check's
+        visible++;
+        double measured = shot.text_contrast(geometry(button_at(i)));
+        EXPECT_GE(measured, 4.5) << elm_object_text_get(button_at(i));
+    }
+    EXPECT_EQ(visible, 8);
 }
 
 TEST_F(ViewLookTest, BusyIndicatorSitsWhereNothingIsWritten)
@@ -398,6 +225,13 @@ TEST(KeepHangulWords, JoinsTheSyllablesOfEachWordOnly)
     EXPECT_EQ(keep_hangul_words(once), once);
 }
 
+/* The refresh of the control-option screen, now: what its timer does. */
+Eina_Bool control_option_refresh(void *)
+{
+    delete_controloption();
+    return onOptionAllSavedCb(nullptr);
+}
+
 /* The screens of the test view, by their buttons, with the tick their runs
  * make (none for a screen that shows at once). One line per screen. */
 struct screen_visit {
@@ -412,6 +246,11 @@ const screen_visit SCREENS[] = {
     {"error history", 670, 1390, _timer1_errorHistory_cb},
     {"model option", 10, 1455, _timer1_modeloption_cb},
     {"force run", 230, 1455, nullptr},
+    {"control option", 450, 1455, control_option_refresh},
+    {"energy information", 10, 1585, nullptr},
+    /* The LCD check's buttons are built hidden: a press there reaches none. */
+    {"backlight check", 890, 1455, nullptr},
+    {"pixel check", 890, 1390, nullptr},
 };
 
 TEST_F(ViewLookTest, ToolkitLogsNoErrorWhileTheViewAndItsScreensOpen)
@@ -428,13 +267,59 @@ TEST_F(ViewLookTest, ToolkitLogsNoErrorWhileTheViewAndItsScreensOpen)
                 screen.tick(nullptr);
                 screen.tick(nullptr);
             }
-            if (Elm_Object_Item *first = elm_list_first_item_get(get_li_main()))
-                elm_list_item_selected_set(first, EINA_TRUE);
+            /* A row of each list chosen, as a tap does (the energy screen's
+             * first row starts a measurement). */
+            for (Evas_Object *list : {get_li_main(), get_li_sub()})
+                if (Elm_Object_Item *first = elm_list_first_item_get(list))
+                    elm_list_item_selected_set(first, EINA_TRUE);
             run_loop(0.1);
             EXPECT_EQ(errors(), "") << language << ", " << screen.name;
-            g_toolkit_errors.clear();
         }
         ASSERT_TRUE(press_back());
         EXPECT_EQ(errors(), "") << language << ", back to the menu";
     }
+}
+
+TEST_F(ViewLookTest, LongReportsInTheLogBoxStayReadable)
+{
+    /* The control options' long form (developer mode) while the view is
+     * blocked by a save, then the energy report. */
+    set_int("memory/refrigerator/EngineerDeveloperMode", 1);
+    open_test_view();
+    press(450, 1455);
+    control_option_refresh(nullptr);
+    tap_row(get_li_main(), "Save Option");
+    run_loop(0.1);
+    ASSERT_TRUE(evas_object_visible_get(appdata_get_block_edje()));
+    ASSERT_NE(log_text().find("=== DISPLAY MICOM OPTION ==="), std::string::npos) << log_text();
+    ASSERT_NE(log_text().find("Option Saved"), std::string::npos) << log_text();
+    rect log_area = geometry(entry_monitor_get_entry());
+    double options = snapshot(ad_->win).text_contrast(log_area);
+    EXPECT_GE(options, 4.5);
+    int widest = 0;
+    evas_object_textblock_size_formatted_get(elm_entry_textblock_get(entry_monitor_get_entry()),
+                                             &widest, nullptr);
+    EXPECT_LE(widest, log_area.w) << "the long form fits the box's width";
+    control_option_refresh(nullptr);
+
+    press(10, 1585);
+    tap_row(get_li_main(), "Start Option");
+    set_int("memory/refrigerator/SmartGridWatt1", 1);
+    set_int("memory/refrigerator/SmartGridWatt4", 7);
+    run_loop(0.3);
+    ASSERT_NE(log_text().find("Cumulative SUM Energy : "), std::string::npos) << log_text();
+    snapshot shot(ad_->win);
+    double energy = shot.text_contrast(log_area);
+    EXPECT_GE(energy, 4.5);
+    /* The report's longest line ends inside the box: nothing is cut off. */
+    widest = 0;
+    evas_object_textblock_size_formatted_get(elm_entry_textblock_get(entry_monitor_get_entry()),
+                                             &widest, nullptr);
+    EXPECT_GT(widest, 0);
+    EXPECT_LE(widest, log_area.w);
+    tap_row(get_li_main(), "Stop Option");
+
+    printf("log box contrast: control options (long form, blocked) %.2f:1, energy report "
+           "%.2f:1\n",
+           options, energy);
 }

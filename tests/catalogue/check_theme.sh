@@ -124,6 +124,21 @@ need_emit "$theme" "$g" "elm,action,radio,toggle" elm
 need_reaction "$theme" "$g" "elm,state,radio,on" elm
 need_reaction "$theme" "$g" "elm,state,radio,off" elm
 
+for g in elm/entry/base-single/default elm/entry/base-password/default; do
+    need_parts "$theme" "$g" elm.text elm.guide
+    for s in elm,guide,disabled elm,guide,enabled elm,state,disabled elm,state,enabled; do
+        need_reaction "$theme" "$g" "$s" elm
+    done
+done
+g="elm/scroller/entry_single/default"
+need_parts "$theme" "$g" elm.swallow.content elm.swallow.icon elm.swallow.end \
+    elm.dragable.vbar elm.dragable.hbar
+need_parts "$theme" elm/entry/cursor/default bar
+for s in elm,action,focus elm,action,unfocus elm,action,show,cursor; do
+    need_reaction "$theme" elm/entry/cursor/default "$s" elm
+done
+need_parts "$theme" elm/entry/selection/default wash
+
 need_parts "$theme" elm/layout/application/default elm.swallow.content
 need_parts "$theme" elm/layout/editfield/singleline elm.swallow.content
 need_parts "$theme" elm/layout/notification/toast elm.text
@@ -149,6 +164,12 @@ for style in default engineer; do
         need_reaction "$f" "elm/list/$item/$style" "elm,state,selected" elm
         need_reaction "$f" "elm/list/$item/$style" "elm,state,unselected" elm
     done
+done
+
+for g in elm/genlist/base/default elm/scroller/base/default; do
+    need_parts "$theme" "$g" elm.swallow.content elm.dragable.vbar elm.dragable.hbar
+    need_reaction "$theme" "$g" "elm,action,show,vbar" elm
+    need_reaction "$theme" "$g" "elm,action,hide,vbar" elm
 done
 
 need_parts "$edje_dir/ref_theme.edj" elm/scroller/entry/logbox elm.swallow.content \

@@ -1,0 +1,373 @@
+/*
+ * How the main menu's screens and popups look, measured on the pixels the
+ * buffer engine renders: no error line from the toolkit while the
+ * system-information popup, the launches, the static IP screen and the
+ * settings screen open, are used and go (English and Korean), a page that
+ * holds something focusable, the contrast of their key texts, pages that
+ * fill their areas, and Korean popup bodies that wrap only between words.
+ */
+#include <wifi.h>
+#include <wifi_radio.h>
+
+#include <app.h>
+#include <app_i18n.h>
+#include <vconf.h>
+#include <vconf_store.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "look.h"
+#include "static/static_ip.h"
+
+namespace {
+
+using namespace look;
+
+/* Main-menu rows, by their centres (96 px rows under the 96 px title). */
+constexpr int MENU_SYSTEM_INFO = 144;
+constexpr int MENU_PANEL_TEST = 240;
+constexpr int MENU_STATIC_IP = 432;
+constexpr int MENU_SETTINGS = 528;
+constexpr int MENU_FILE_TRANSFER = 624;
+
+class ScreenLookTest : public LookTest {
+protected:
+    void SetUp() override
+    {
+        LookTest::SetUp();
+        radio([](wifi_radio::state &s) {
+            s.activated = true;
+            s.scan_time = 0.4;
+            s.connect_time = 0.3;
+            s.aps = {{"Office", true, "secret99", -55, true, 0}};
+        });
+    }
+
+    static void radio(const std::function<void(wifi_radio::state &)> &change)
+    {
+        std::string error;
+        ASSERT_TRUE(wifi_radio::update(change, error)) << error;
+    }
+    /* The panel language, for the screens built from now on. */
+    static void language(const char *locale)
+    {
+        set_str("db/menu_widget/language", locale);
+        app_platform_locale_apply();
+    }
+    static void menu(int row_y)
+    {
+        click_at(540, row_y);
+        run_loop(0.35);
+    }
+    /* The mouse pointer off the form (over a field it shows a text cursor). */
+    static void park_pointer()
+    {
+        evas_event_feed_mouse_move(evas_object_evas_get(appdata_get_win()), 2, 2,
+                                   (unsigned int)(ecore_time_get() * 1000), nullptr);
+        settle();
+    }
+    static Evas_Object *top_page(Evas_Object *nf)
+    {
+        return elm_object_item_content_get(elm_naviframe_top_item_get(nf));
+    }
+
+    /* Runs the loop until a popup with this body or title shows. */
+    static bool wait_popup(const std::string &text, double seconds = 5)
+    {
+        for (double waited = 0; waited <= seconds; waited += 0.05) {
+            for (Evas_Object *popup : visible_popups())
+                for (const char *part : {"default", "title,text"}) {
+                    const char *t = elm_object_part_text_get(popup, part);
+                    if (t && text == t)
+                        return true;
+                }
+            run_loop(0.05);
+        }
+        return false;
+    }
+    /* The popups' time is up (what their timers do), as the engineer waits. */
+    static void time_out_popups()
+    {
+        for (Evas_Object *popup : visible_popups())
+            evas_object_smart_callback_call(popup, "timeout", nullptr);
+        settle();
+    }
+    void type_form(const std::vector<std::string> &texts)
+    {
+        Evas_Object *fields[] = {ad_->static_ip.entry_ssid,   ad_->static_ip.entry_password,
+                                 ad_->static_ip.entry_ip,     ad_->static_ip.entry_subnet,
+                                 ad_->static_ip.entry_gateway};
+        for (std::size_t i = 0; i < texts.size() && i < std::size(fields); ++i)
+            elm_object_text_set(fields[i], texts[i].c_str());
+    }
+    void press_connect()
+    {
+        click(elm_object_item_part_content_get(elm_naviframe_top_item_get(ad_->nf),
+                                               "title_right_btn"));
+    }
+    /* A row of the settings list; its control at the right. */
+    Elm_Object_Item *setting_row(int index) const
+    {
+        Elm_Object_Item *it = elm_genlist_first_item_get(ad_->setting_list);
+        for (int i = 0; i < index && it; ++i)
+            it = elm_genlist_item_next_get(it);
+        return it;
+    }
+    void tap_setting_control(int index)
+    {
+        click(elm_object_item_part_content_get(setting_row(index), "elm.swallow.end"));
+        run_loop(0.1);
+    }
+    void tap_setting_row(int index)
+    {
+        Evas_Object *view = elm_object_item_track(setting_row(index));
+        rect r = geometry(view);
+        elm_object_item_untrack(setting_row(index));
+        click_at(r.x + 150, r.y + r.h / 2);
+        run_loop(0.1);
+    }
+    /* The contrast of each text (the topmost one containing it) against what
+     * it stands on, as rendered now; each at least 4.5:1. */
+    void measure(const std::vector<std::string> &texts)
+    {
+        snapshot shot(ad_->win);
+        for (const std::string &text : texts) {
+            drawn_text found = find_text(ad_->win, text);
+            ASSERT_NE(found.object, nullptr) << "no text " << text;
+            double measured = shot.text_contrast(found.area);
+            EXPECT_GE(measured, 4.5) << text;
+            measured_.emplace_back(text, measured);
+        }
+    }
+    void report(const char *what) const
+    {
+        printf("contrast, %s:\n", what);
+        for (const auto &[text, measured] : measured_)
+            printf("  %5.2f:1  %s\n", measured, text.c_str());
+    }
+    static void press_popup_button(const char *part)
+    {
+        std::vector<Evas_Object *> shown = visible_popups();
+        ASSERT_FALSE(shown.empty());
+        click(elm_object_part_content_get(shown.front(), part));
+        run_loop(0.1);
+    }
+
+    std::vector<std::pair<std::string, double>> measured_;
+};
+
+/* Whether obj or a widget inside it can take the focus. */
+bool holds_focusable(Evas_Object *obj)
+{
+    if (!obj || !evas_object_visible_get(obj))
+        return false;
+    if (elm_object_widget_check(obj) && elm_object_focus_allow_get(obj))
+        return true;
+    if (!is_smart(obj))
+        return false;
+    bool found = false;
+    Eina_List *members = evas_object_smart_members_get(obj);
+    void *member;
+    EINA_LIST_FREE(members, member)
+        found = found || holds_focusable(static_cast<Evas_Object *>(member));
+    return found;
+}
+
+}  // namespace
+
+TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheMenuPopupsAndTheSettings)
+{
+    for (const char *locale : {"en_US.UTF-8", "ko_KR.UTF-8"}) {
+        language(locale);
+        /* System information: opened, closed by OK, opened and closed again. */
+        for (int visit = 0; visit < 2; ++visit) {
+            menu(MENU_SYSTEM_INFO);
+            ASSERT_EQ(visible_popups().size(), 1u);
+            press_popup_button("button1");
+            EXPECT_TRUE(visible_popups().empty());
+        }
+        EXPECT_EQ(errors(), "") << locale << ", system information";
+        /* The launches (no application installed here: logged only). */
+        menu(MENU_PANEL_TEST);
+        menu(MENU_FILE_TRANSFER);
+        EXPECT_EQ(errors(), "") << locale << ", launches";
+
+        /* Settings: a refused write, the equalizer popup closed three ways,
+         * the partition confirmation answered both ways and left open. */
+        menu(MENU_SETTINGS);
+        ASSERT_EQ(nf_items(), 2);
+        EXPECT_TRUE(holds_focusable(top_page(ad_->nf)));
+        ASSERT_EQ(vconf_store_set_readonly("db/wifi/wifi_direct_prefer_5g", 1), VCONF_OK);
+        tap_setting_control(0);
+        tap_setting_control(2);
+        ASSERT_EQ(vconf_store_set_readonly("db/wifi/wifi_direct_prefer_5g", 0), VCONF_OK);
+        for (const char *close : {"button1", "button2", "back"}) {
+            tap_setting_row(3);  // another row, so that the equalizer row is tapped anew
+            tap_setting_row(1);
+            ASSERT_EQ(visible_popups().size(), 1u) << close;
+            if (!strcmp(close, "back"))
+                ASSERT_TRUE(press_back());
+            else
+                press_popup_button(close);
+            EXPECT_TRUE(visible_popups().empty()) << close;
+        }
+        for (const char *answer : {"button2", "button1"}) {
+            tap_setting_control(3);
+            press_popup_button(answer);
+        }
+        tap_setting_control(3);
+        ASSERT_EQ(visible_popups().size(), 1u);
+        ASSERT_TRUE(press_back());
+        EXPECT_TRUE(visible_popups().empty()) << "the confirmation went with its screen";
+        EXPECT_EQ(nf_items(), 1);
+        EXPECT_EQ(errors(), "") << locale << ", settings";
+    }
+}
+
+TEST_F(ScreenLookTest, ToolkitLogsNoErrorAroundTheStaticIpScreenAndItsPopups)
+{
+    for (const char *locale : {"en_US.UTF-8", "ko_KR.UTF-8"}) {
+        language(locale);
+        /* A refusal, not found, left while searching, connected. */
+        menu(MENU_STATIC_IP);
+        ASSERT_EQ(nf_items(), 2);
+        EXPECT_TRUE(holds_focusable(top_page(ad_->nf)));
+        press_connect();
+        EXPECT_TRUE(wait_popup(
+            "Input all AP information needed.<br>(In a specific AP, you don't need DNS "
+            "information.)"));
+        time_out_popups();
+        type_form({"Nowhere", "", "10.0.0.20", "255.255.255.0", "10.0.0.1"});
+        click(ad_->static_ip.entry_ssid);  // a field has the focus, as after typing
+        press_connect();
+        EXPECT_TRUE(wait_popup("Couldn't find AP"));
+        time_out_popups();
+        press_connect();
+        ASSERT_TRUE(wait_popup("Searching AP"));
+        ASSERT_TRUE(press_back());
+        EXPECT_TRUE(visible_popups().empty()) << "the progress popup went with its screen";
+        run_loop(0.5);  // the search would have ended (Wi-Fi is deinitialised)
+        EXPECT_EQ(errors(), "") << locale << ", left while searching";
+        menu(MENU_STATIC_IP);
+        type_form({"Office", "secret99", "10.0.0.20", "255.255.255.0", "10.0.0.1"});
+        press_connect();
+        EXPECT_TRUE(wait_popup("Success to connect AP"));
+        radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
+        ASSERT_TRUE(press_back());
+        EXPECT_EQ(visible_popups().size(), 1u) << "a message stays for its time";
+        time_out_popups();
+        EXPECT_EQ(errors(), "") << locale << ", connected, left with the message up";
+        /* Wi-Fi that cannot be initialised: the message outlives the screen. */
+        radio([](wifi_radio::state &s) {
+            s.failures.push_back({"wifi_initialize", WIFI_ERROR_PERMISSION_DENIED, true});
+        });
+        menu(MENU_STATIC_IP);
+        EXPECT_EQ(nf_items(), 1);
+        EXPECT_EQ(visible_popups().size(), 1u);
+        time_out_popups();
+        EXPECT_EQ(errors(), "") << locale << ", failed initialisation";
+    }
+}
+
+TEST_F(ScreenLookTest, KeyTextsOfTheSettingsAndTheirPopupsReadWell)
+{
+    menu(MENU_SETTINGS);
+    ASSERT_EQ(vconf_store_set_readonly("db/webservice/ShelfPeekImageToServer", 1), VCONF_OK);
+    tap_setting_control(2);
+    measure({"Wi-Fi Direct 5G", "Set Mirroring Operating Channel 5GHz", "Equalizer Setting",
+             "Send ShelfPeek image to the server", "PXN Partition Switching", "SWITCH",
+             "Failed to set status of sending shelfPeek image to server"});
+    tap_setting_row(1);
+    measure({"Equalizer Setting", "NUVR1.0 BMF TYPE", "OK", "Close"});
+    press_popup_button("button2");
+    tap_setting_control(3);
+    measure({"Alert", "This change needs rebooting.", "Cancel"});
+    press_popup_button("button2");
+    ASSERT_TRUE(press_back());
+    menu(MENU_SYSTEM_INFO);
+    measure({i18n_get_text("REFLCD_NV2_EM_SYSTEM_INFORMATION"), "Kernel Version", "OK"});
+    report("settings and menu popups");
+}
+
+TEST_F(ScreenLookTest, KeyTextsOfTheStaticIpFormAndItsPopupsReadWell)
+{
+    menu(MENU_STATIC_IP);
+    type_form({"Office"});
+    run_loop(0.1);
+    measure({i18n_get_text("REFLCD_NV2_EM_AP_NAME"), "Office", "password", "192.168.1.128",
+             i18n_get_text("  Input DNS2 (*necessary in a specific AP)")});
+    add_popup(&ad_->static_ip, "Couldn't find AP", 3);
+    run_loop(0.1);
+    measure({"Couldn't find AP"});
+    time_out_popups();
+    type_form({"Office", "secret99", "10.0.0.20", "255.255.255.0", "10.0.0.1"});
+    radio([](wifi_radio::state &s) { s.connect_time = 3; });
+    press_connect();
+    ASSERT_TRUE(wait_popup("Connecting AP"));
+    measure({"Connecting AP"});
+    report("static IP form and popups");
+}
+
+TEST_F(ScreenLookTest, SettingsAndTheFormFillTheirPages)
+{
+    /* Below the last setting the rows' surface goes on, even, to the
+     * bottom of the window. */
+    menu(MENU_SETTINGS);
+    rect first = geometry(elm_object_item_track(setting_row(0)));
+    rect last = geometry(elm_object_item_track(setting_row(3)));
+    snapshot settings(ad_->win);
+    rect below = {0, last.y + last.h, 1080, 1645 - last.y - last.h};
+    ASSERT_GT(below.h, 0);
+    EXPECT_TRUE(settings.uniform(below));
+    EXPECT_EQ(settings.at(540, 1640), settings.background(first)) << "the rows' colour";
+    elm_object_item_untrack(setting_row(0));
+    elm_object_item_untrack(setting_row(3));
+    ASSERT_TRUE(press_back());
+
+    /* Each field is one even panel under its text, and the page below the
+     * last field is even too (but for the scroll bar at its right edge). */
+    menu(MENU_STATIC_IP);
+    park_pointer();
+    snapshot form(ad_->win);
+    Evas_Object *fields[] = {ad_->static_ip.entry_ssid, ad_->static_ip.entry_password,
+                             ad_->static_ip.entry_ip, ad_->static_ip.entry_dns2};
+    for (Evas_Object *entry : fields) {
+        rect field = geometry(elm_object_parent_widget_get(entry));
+        EXPECT_TRUE(form.uniform({field.x + field.w / 2, field.y + 10, field.w / 2 - 24,
+                                  field.h - 24}))
+            << "field at y " << field.y;
+    }
+    rect last_field = geometry(elm_object_parent_widget_get(ad_->static_ip.entry_dns2));
+    int bottom = last_field.y + last_field.h;
+    /* The stock scroller marks its bottom edge with a faint shade (content
+     * goes on below): at most a step or two of grey. */
+    rect page = {0, bottom, 1060, 1645 - bottom};
+    EXPECT_LE(form.spread(page, form.at(0, bottom)), 2);
+}
+
+TEST_F(ScreenLookTest, KoreanPopupBodiesWrapOnlyBetweenWords)
+{
+    language("ko_KR.UTF-8");
+    menu(MENU_STATIC_IP);
+    const std::string body = "무선공유기를 찾지 못했습니다. 무선공유기의 전원상태와 "
+                             "네트워크이름을 확인하신 뒤에 다시 연결하세요. 설정화면에서 "
+                             "무선연결을 끄신 뒤 다시 켜세요.";
+    add_popup(&ad_->static_ip, body.c_str(), 3);
+    run_loop(0.1);
+    drawn_text shown = find_text(ad_->win, body);
+    ASSERT_NE(shown.object, nullptr);
+    std::vector<std::string> wraps = chars_before_wraps(shown.object);
+    EXPECT_FALSE(wraps.empty()) << "the text is long enough to wrap";
+    for (const std::string &c : wraps)
+        EXPECT_EQ(c, " ") << "a line was broken after \"" << c << "\", inside a word";
+
+    /* The form's labels keep their words too (a label shows one line). */
+    Eina_List *children = elm_box_children_get(ad_->static_ip.box);
+    std::string label = elm_object_text_get(static_cast<Evas_Object *>(eina_list_data_get(children)));
+    eina_list_free(children);
+    EXPECT_NE(label.find("이\u2060름"), std::string::npos) << label;
+}
