@@ -253,9 +253,16 @@ bool db_table_read::next()
 
 int db_table_read::int32(int column) const
 {
+    /* The stored type, asked before the value is converted. */
+    const int type = st_ ? sqlite3_column_type(st_->stmt, column) : SQLITE_NULL;
     long long value = db_get_long_long(st_, column);
     auto low = static_cast<int>(static_cast<unsigned long long>(value) & 0xFFFFFFFFu);
-    if (value != low)
+    if (type != SQLITE_INTEGER)
+        EM_LOG_PRINT(DLOG_WARN, NULL, "table %s row %d column %d: %s, not an integer: %d used",
+                     table_, row_number_, column,
+                     type == SQLITE_NULL ? "NULL" : type == SQLITE_FLOAT ? "a real number" : "a text",
+                     low);
+    else if (value != low)
         EM_LOG_PRINT(DLOG_WARN, NULL, "table %s row %d column %d: %lld does not fit 32 bits, %d used",
                      table_, row_number_, column, value, low);
     return low;

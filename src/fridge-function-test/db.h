@@ -60,8 +60,9 @@ public:
     bool next();
     db_handle_s *row() const { return st_; }
     /* The current row's integer column as its low 32 bits (0 for SQL NULL),
-     * as the screens store it. A value that does not fit 32 bits is logged
-     * as a warning naming the table, the row (1-based) and the value. */
+     * as the screens store it. A value that does not fit 32 bits, and one
+     * that is no integer (NULL, a real number, a text), is logged as a
+     * warning naming the table, the row (1-based) and the value used. */
     int int32(int column) const;
     /* The current row's text column cut to its field's max_chars bytes, as
      * db_get_text. The first cut of a read is logged (debug) with the table,
