@@ -51,8 +51,9 @@ bool model_name_char(char c)
            c == '_' || c == '-' || c == '.';
 }
 
-/* Why the model name is refused, or nullptr when it is taken. */
-const char *model_name_fault(std::string_view name)
+}  // namespace
+
+const char *db_model_name_fault(std::string_view name)
 {
     if (name.empty())
         return "it is empty";
@@ -67,25 +68,6 @@ const char *model_name_fault(std::string_view name)
             return "it holds a character outside A-Z a-z 0-9 _ - .";
     return nullptr;
 }
-
-/* The name as a log line can show it: at most 64 bytes, bytes outside
- * printable ASCII as \xNN. */
-std::string printable(std::string_view text)
-{
-    std::string out;
-    for (char c : text.substr(0, MODEL_NAME_MAX)) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F && c != '\\')
-            out += c;
-        else
-            out += format_cut(5, "\\x%02X", byte);
-    }
-    if (text.size() > MODEL_NAME_MAX)
-        out += "...";
-    return out;
-}
-
-}  // namespace
 
 /* Same prefix as the application's lines, no tag. */
 #define DB_LOGD(fmt, ...) EM_LOG_PRINT(DLOG_DEBUG, NULL, fmt, ##__VA_ARGS__)
@@ -202,9 +184,9 @@ void db_close(void)
 std::optional<std::string> db_compose_path(const char *model_name)
 {
     DB_RETV_IF(NULL == model_name, std::nullopt);
-    if (const char *fault = model_name_fault(model_name)) {
+    if (const char *fault = db_model_name_fault(model_name)) {
         DB_LOGE("model name refused: \"%s\": %s; no database is opened",
-                printable(model_name).c_str(), fault);
+                printable_text(model_name, MODEL_NAME_MAX).c_str(), fault);
         return std::nullopt;
     }
 

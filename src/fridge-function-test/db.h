@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #define PRIVATE_APP_ERROR_OK 0
 #define PRIVATE_APP_ERROR_DB_FAILED (-1)
@@ -27,6 +28,10 @@ long long db_get_long_long(db_handle_s *handle, int column);
 const char *db_get_str(db_handle_s *handle, int column);
 int db_finalize(db_handle_s *handle);
 void db_close(void);
+
+/* Why a model name is no plain directory name of the profile (the rule
+ * below), or nullptr when it is one. */
+const char *db_model_name_fault(std::string_view name);
 
 /* "PROFILE/MODEL/db/engineer_mode.db" with the profile directory from
  * ENGINEER_MODE_PROFILE_DIR (else the build-time one), or nullopt (logged)
