@@ -3,16 +3,13 @@
  * A case (a reference database broken in one way, the keys and files the
  * screens read bad in one way, a model name that leaves the profile, a
  * micom that never answers, a store that cannot be written) is one process;
- * it runs every screen in turn through the application's real modules on the
- * buffer engine, driven as a person drives them (clicks, list taps, back;
- * the screens' one-second ticks called directly). After each screen the
+ * it takes the whole tour of the screens (screen_tour.h) through the
+ * application's real modules on the buffer engine. After each screen the
  * matrix checks that it ended (nothing left blocked or running), that it
  * changed no key but its own and that nothing else was lost; after the case,
  * that every unusable input was named in a log line. A crash or a hang fails
  * the case's process.
  */
-#include <app_i18n.h>
-#include <dlog_capture.h>
 #include <vconf.h>
 #include <wifi_radio.h>
 
@@ -26,21 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "app_base_view.h"
 #include "fault_inputs.h"
-#include "fixture.h"
-#include "fridge-function-test/controloption.h"
-#include "fridge-function-test/energyinfo.h"
-#include "fridge-function-test/errorinfo.h"
-#include "fridge-function-test/lcdcheck.h"
-#include "fridge-function-test/loadstatus.h"
 #include "fridge-function-test/micom_channel.h"
 #include "fridge-function-test/option_layout.h"
-#include "fridge-function-test/systeminfo.h"
 #include "setting/PXN_partition_switch.h"
 #include "setting/equalizer_setting.h"
 #include "setting/shelfPeek_image.h"
 #include "setting/wifi_direct_5g.h"
+#include "screen_tour.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -72,8 +62,6 @@ struct file_input {
     const char *token;
 };
 
-class FaultMatrix;
-
 /* A step of the matrix: a screen's keys and files, the keys it may change
  * and how a person uses it. */
 struct screen {
@@ -81,11 +69,13 @@ struct screen {
     std::vector<key_input> keys;
     std::vector<file_input> files;
     std::vector<std::string> writes;
-    void (*run)(FaultMatrix &);
+    void (*run)(ScreenTour &);
     /* Keys the micom writes while the screen runs: made bad once it has
      * started (its step calls make_live_faults). */
     std::vector<key_input> live = {};
 };
+
+class FaultMatrix;
 
 /* One bad condition: how it is made before the first screen (or, for the
  * keys, before each screen), and what must be logged. */
@@ -101,66 +91,36 @@ void PrintTo(const fault &f, std::ostream *os)
     *os << f.name;
 }
 
-class FaultMatrix : public AppTest, public ::testing::WithParamInterface<fault> {
+class FaultMatrix : public ScreenTour, public ::testing::WithParamInterface<fault> {
 public:
-    /* Test-view screens. */
-    static void open_view(FaultMatrix &t);
-    static void system_info(FaultMatrix &t);
-    static void model_option(FaultMatrix &t);
-    static void load_status(FaultMatrix &t);
-    static void self_diagnosis(FaultMatrix &t);
-    static void error_history(FaultMatrix &t);
-    static void force_run(FaultMatrix &t);
-    static void control_option(FaultMatrix &t);
-    static void energy(FaultMatrix &t);
-    static void lcd_check(FaultMatrix &t);
-    static void leave_view(FaultMatrix &t);
-    /* Main-menu screens. */
-    static void system_info_popup(FaultMatrix &t);
-    static void panel_function_test(FaultMatrix &t);
-    static void static_ip(FaultMatrix &t);
-    static void settings(FaultMatrix &t);
-
     static const std::vector<screen> &screens();
 
-    std::string platform() const { return dir_ + "/platform"; }
-    std::string system_root() const { return dir_ + "/system"; }
-    std::string db_path(const std::string &model) const
-    {
-        return dir_ + "/profile/" + model + "/db/engineer_mode.db";
-    }
     std::string input_path(const file_input &f) const
     {
         return (f.platform ? platform() : system_root()) + "/" + f.path;
     }
+    /* The store's directories made read-only for this process. */
+    void drop_write_permission();
 
-    void SetUp() override;
+    /* A micom service started by the case. */
+    std::unique_ptr<test_support::Child> micom_;
+
+protected:
     void TearDown() override;
-    void baseline();
     void run_case();
 
     /* Faults of one kind in the keys and files a screen reads. */
     void apply_key_case(const faults::key_case &c, const screen &s);
     /* The case's faults in the live keys of the screen running now. */
-    void make_live_faults();
+    void during_self_test() override;
+    /* A change of the fourth watt key that ends as the case made it (a
+     * missing key is written and removed). */
+    bool energy_report() override;
     void expect_named(const std::string &what, const std::string &why) const;
-    void drop_write_permission();
 
-    static bool blocked() { return evas_object_visible_get(appdata_get_block_edje()); }
-    static void tick(Eina_Bool (*cb)(void *), int times)
-    {
-        for (int i = 0; i < times; i++)
-            cb(nullptr);
-    }
-    void choose(const char *text);
-    bool wait_until(const std::function<bool()> &done, double seconds);
-    static Evas_Object *popup();
-
-    Evas_Object *main_layout_ = nullptr;
+    bool unwritable_ = false;
     const screen *running_ = nullptr;
     faults::key_snapshot before_;  // the keys as the running screen found them
-    std::unique_ptr<test_support::Child> micom_;
-    bool unwritable_ = false;
 };
 
 /* Keys of the option bytes, all read by the control-option screen. */
@@ -252,17 +212,6 @@ const std::vector<screen> &FaultMatrix::screens()
     return all;
 }
 
-void FaultMatrix::SetUp()
-{
-    AppTest::SetUp();
-    elm_config_transition_duration_factor_set(0.05);  // quick naviframe transitions
-    main_layout_ = appdata_get_layout();
-    setenv("ENGINEER_MODE_SYSTEM_ROOT", system_root().c_str(), 1);
-    /* The energy thread samples once at each start, then pauses. */
-    energyinfo_set_sample_period_us(3600u * 1000000u);
-    baseline();
-}
-
 void FaultMatrix::TearDown()
 {
     micom_.reset();
@@ -271,53 +220,7 @@ void FaultMatrix::TearDown()
         for (const auto &entry : fs::recursive_directory_iterator(dir_))
             if (entry.is_directory())
                 chmod(entry.path().c_str(), 0700);
-    unsetenv("ENGINEER_MODE_SYSTEM_ROOT");
-    AppTest::TearDown();
-}
-
-/* A healthy refrigerator: the link up, every key the screens read, the
- * sample database, the system files, an active radio with one access
- * point. */
-void FaultMatrix::baseline()
-{
-    set_str(VCONFKEY_REFRIGERATOR_ERROR_LIST, "E");
-    set_str(VCONFKEY_LANGSET, "en_US.UTF-8");
-    set_str(VCONFKEY_REGIONCODE, "KR");
-    set_str(VCONFKEY_REFRIGERATOR_MODEL_NAME, MODEL);
-    set_str(VCONFKEY_REFRIGERATOR_LOAD_STATUS, "COMP<br>FAN_F");
-    set_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, "22 35 E");
-    set_str(VCONFKEY_EQUALIZER_PRODUCT_MODEL, "NUVR2.0");
-    for (const char *key : {VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR, VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT,
-                            VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION, VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH,
-                            VCONFKEY_REFRIGERATOR_MODELDIODEOPTION, VCONFKEY_REFRIGERATOR_FORCERUN_STATUS,
-                            DEVELOPER, VCONFKEY_REFRIGERATOR_SMART_GRID_WATT1,
-                            VCONFKEY_REFRIGERATOR_SMART_GRID_WATT2, VCONFKEY_REFRIGERATOR_SMART_GRID_WATT3,
-                            VCONFKEY_REFRIGERATOR_SMART_GRID_WATT4, "memory/device/lcd_power",
-                            "db/device/micom_version", VCONFKEY_SHELFPEEK_IMAGE_TO_SERVER,
-                            VCONFKEY_REQ_PARTITION_SWITCH})
-        set_int(key, 1);
-    set_int(VCONFKEY_REFRIGERATOR_MODEL_SUPPORTED_ICEMAKER, 3);
-    set_int("db/device/display0/max_brightness", 100);
-    set_int(wifi_radio::state_key, 1);
-    ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 0), VCONF_OK);
-    ASSERT_EQ(vconf_set_bool(VCONFKEY_WIFI_DIRECT_PREFER_5G, 1), VCONF_OK);
-    for (int k = 0; k < OPTION_BYTES; k++)
-        set_int(option_byte_key(k).c_str(), 0);
-    faults::put_file(db_path(MODEL), faults::read_bytes(REFDB_PATH));
-    faults::put_file(system_root() + "/proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");
-    faults::put_file(system_root() + "/proc/sys/kernel/version", "#1 SMP PREEMPT_DYNAMIC\n");
-    faults::put_file(system_root() + "/etc/bsp_version", "BSP 1.0\n");
-    std::string error;
-    ASSERT_TRUE(wifi_radio::update(
-        [](wifi_radio::state &s) {
-            s.activated = true;
-            s.activation_time = 0.1;
-            s.scan_time = 0.1;
-            s.connect_time = 0.1;
-            s.aps = {{"Office", false, "", -55, true, 0}};
-        },
-        error))
-        << error;
+    ScreenTour::TearDown();
 }
 
 void FaultMatrix::apply_key_case(const faults::key_case &c, const screen &s)
@@ -328,7 +231,7 @@ void FaultMatrix::apply_key_case(const faults::key_case &c, const screen &s)
         faults::put_file(input_path(f), c.plain_file({f.token, kind::string, f.token, "\n"}), c.fifo);
 }
 
-void FaultMatrix::make_live_faults()
+void FaultMatrix::during_self_test()
 {
     const faults::key_case *c = GetParam().keys;
     if (!c)
@@ -342,6 +245,21 @@ void FaultMatrix::make_live_faults()
         else
             before_.erase(in.key);
     }
+}
+
+bool FaultMatrix::energy_report()
+{
+    if (unwritable_)
+        return true;  // the micom could not write either
+    const int before = log_count("_vconf_callback_fn");
+    const std::string key = VCONFKEY_REFRIGERATOR_SMART_GRID_WATT4;
+    const std::string path = faults::key_path(platform(), key);
+    std::optional<std::string> report;
+    if (fs::exists(path))
+        report = faults::read_bytes(path);
+    faults::put_key(platform(), key, "int\n5");
+    faults::put_key(platform(), key, report);
+    return wait_until([before] { return log_count("_vconf_callback_fn") >= before + 2; }, 3);
 }
 
 void FaultMatrix::expect_named(const std::string &what, const std::string &why) const
@@ -394,256 +312,6 @@ void FaultMatrix::run_case()
     EXPECT_EQ(faults::read_bytes(db_path(MODEL)), db_before) << "the database was changed";
     for (const std::string &line : GetParam().log)
         EXPECT_TRUE(logged(line)) << "no log line with: " << line;
-}
-
-/* ---- the screens, as a person uses them --------------------------------- */
-
-void FaultMatrix::open_view(FaultMatrix &t)
-{
-    t.open_test_view();
-    ASSERT_NE(get_li_main(), nullptr) << "no test view";
-    EXPECT_FALSE(blocked());
-}
-
-void FaultMatrix::system_info(FaultMatrix &)
-{
-    click_at(10 + 105, 1390 + 30);
-    EXPECT_NE(log_text().find("System Information"), std::string::npos) << log_text();
-}
-
-void FaultMatrix::model_option(FaultMatrix &)
-{
-    click_at(10 + 105, 1455 + 30);
-    tick(_timer1_modeloption_cb, 2);
-    EXPECT_NE(log_text().find("MODEL OPTION - FINISHED"), std::string::npos) << log_text();
-    EXPECT_FALSE(blocked());
-}
-
-void FaultMatrix::load_status(FaultMatrix &)
-{
-    click_at(230 + 105, 1390 + 30);
-    if (get_mode() == 4)
-        tick(_timer1_loadstatus_cb, 30);
-    EXPECT_EQ(is_working_loadstatus(), 0);
-    EXPECT_FALSE(blocked());
-}
-
-void FaultMatrix::self_diagnosis(FaultMatrix &t)
-{
-    click_at(450 + 105, 1390 + 30);
-    ASSERT_EQ(get_mode(), 8);
-    EXPECT_EQ(is_working_errorHistory(), 0);
-    t.make_live_faults();  // what the micom reports during the self test
-    tick(_timer1_selfdiagnosis_cb, 60);
-    EXPECT_EQ(is_working_selfdiagnosis(), 0);
-    std::vector<std::string> errors = rows(get_li_main());
-    EXPECT_LE(errors.size(), 100u);
-    if (!errors.empty())
-        tap_row(get_li_main(), errors.front());
-    EXPECT_LE(part("content.text").size(), 499u);
-}
-
-void FaultMatrix::error_history(FaultMatrix &)
-{
-    /* Half of its minute; the self diagnosis pressed next stops it. */
-    click_at(670 + 105, 1390 + 30);
-    ASSERT_EQ(get_mode(), 7);
-    tick(_timer1_errorHistory_cb, 30);
-    EXPECT_EQ(is_working_errorHistory(), 1);
-    EXPECT_EQ(part("time"), "30");
-}
-
-void FaultMatrix::force_run(FaultMatrix &)
-{
-    click_at(230 + 105, 1455 + 30);
-    if (get_mode() != 5)
-        return;  // refused while the link is down
-    std::vector<std::string> programs = rows(get_li_main());
-    EXPECT_LE(programs.size(), 7u);
-    for (const std::string &program : programs) {
-        EXPECT_LE(program.size(), 39u);
-        tap_row(get_li_main(), program);
-    }
-    run_loop(0.4);  // the rollback check
-    if (!programs.empty()) {
-        EXPECT_NE(log_text().find("=== FORCE RUN NUMBER ==="), std::string::npos) << log_text();
-    }
-}
-
-void FaultMatrix::control_option(FaultMatrix &)
-{
-    click_at(450 + 105, 1455 + 30);
-    if (get_mode() != 6)
-        return;  // refused while the link is down
-    delete_controloption();
-    onOptionAllSavedCb(nullptr);  // the refresh two seconds later
-    EXPECT_FALSE(blocked());
-    std::vector<std::string> options = rows(get_li_main());
-    ASSERT_FALSE(options.empty());
-    EXPECT_LE(options.size(), 38u);
-    EXPECT_EQ(options.back(), "Save Option");
-    if (options.size() > 1) {
-        tap_row(get_li_main(), options.front());
-        std::vector<std::string> values = rows(get_li_sub());
-        EXPECT_LE(values.size(), 16u);
-        if (!values.empty())
-            tap_row(get_li_sub(), values.back());
-    }
-    tap_row(get_li_main(), "Save Option");
-    delete_controloption();
-    tick(onOptionSavedCb, 13);  // the save series, one command a tick
-    onOptionAllSavedCb(nullptr);
-    EXPECT_FALSE(blocked());
-    EXPECT_NE(log_text().find("=== DISPLAY MICOM OPTION ==="), std::string::npos) << log_text();
-}
-
-void FaultMatrix::energy(FaultMatrix &t)
-{
-    click_at(10 + 105, 1585 + 30);
-    run_loop(0.1);
-    if (get_mode() != 9)
-        return;  // refused while the link is down
-    auto command = [](const char *text) {
-        Elm_Object_Item *item = row(get_li_main(), text);
-        ASSERT_NE(item, nullptr) << text;
-        click(elm_list_item_object_get(item));
-    };
-    command("Start Option");
-    /* The micom's report: a change of the fourth key, which ends as the
-     * case made it (a missing key is written and removed). */
-    if (!t.unwritable_) {
-        const std::string key = VCONFKEY_REFRIGERATOR_SMART_GRID_WATT4;
-        const std::string path = faults::key_path(t.platform(), key);
-        std::optional<std::string> report;
-        if (fs::exists(path))
-            report = faults::read_bytes(path);
-        faults::put_key(t.platform(), key, "int\n5");
-        faults::put_key(t.platform(), key, report);
-        EXPECT_TRUE(t.wait_until([] { return log_count("_vconf_callback_fn") >= 2; }, 3));
-    }
-    command("Stop Option");
-    command("Clear Option");
-    EXPECT_NE(log_text().find("Running Status : Stop"), std::string::npos) << log_text();
-}
-
-void FaultMatrix::lcd_check(FaultMatrix &)
-{
-    _btn_backlightcheck_cb(nullptr, nullptr, nullptr);  // its button is hidden
-    tick(backlight_step_cb, 5);
-    _btn_backlightcheck_cb(nullptr, nullptr, nullptr);
-}
-
-void FaultMatrix::leave_view(FaultMatrix &t)
-{
-    ASSERT_TRUE(t.press_back());
-    EXPECT_TRUE(t.wait_until([&t] { return appdata_get_layout() == t.main_layout_; }, 5));
-    EXPECT_EQ(t.nf_items(), 1);
-}
-
-void FaultMatrix::system_info_popup(FaultMatrix &t)
-{
-    t.choose(i18n_get_text("REFLCD_NV2_EM_SYSTEM_INFORMATION"));
-    Evas_Object *shown = popup();
-    ASSERT_NE(shown, nullptr);
-    /* Long file texts cut the 300-byte text before the micom version. */
-    const char *text = elm_object_text_get(shown);
-    EXPECT_NE(std::string(text ? text : "").find("Kernel Version"), std::string::npos);
-    click(elm_object_part_content_get(shown, "button1"));
-    run_loop(0.1);
-    EXPECT_EQ(popup(), nullptr);
-}
-
-void FaultMatrix::panel_function_test(FaultMatrix &t)
-{
-    t.choose(i18n_get_text("REFLCD_NV2_EM_PANEL_FUNCTION_TEST"));
-    EXPECT_TRUE(logged("test panel function"));
-    EXPECT_EQ(t.nf_items(), 1);
-}
-
-void FaultMatrix::static_ip(FaultMatrix &t)
-{
-    /* The engineer waits until a popup's time is up. */
-    auto dismiss_popups = [] {
-        for (int i = 0; i < 5 && popup(); i++) {
-            evas_object_smart_callback_call(popup(), "timeout", nullptr);
-            settle();
-        }
-    };
-    t.choose(i18n_get_text("REFLCD_NV2_EM_STATIC_IP_SETTING"));
-    if (t.nf_items() == 1) {
-        EXPECT_TRUE(logged("Fail to init Wi-Fi"));
-        dismiss_popups();
-        return;
-    }
-    static_ip_appdata *form = &t.ad_->static_ip;
-    elm_object_text_set(form->entry_ssid, "Office");
-    elm_object_text_set(form->entry_ip, "10.0.0.20");
-    elm_object_text_set(form->entry_subnet, "255.255.255.0");
-    elm_object_text_set(form->entry_gateway, "10.0.0.1");
-    click(elm_object_item_part_content_get(elm_naviframe_top_item_get(t.ad_->nf), "title_right_btn"));
-    /* Every popup is logged; the outcome is the first one that is no
-     * progress popup. */
-    EXPECT_TRUE(t.wait_until(
-        [] {
-            for (int i = 0; i < dlog_capture_count(); i++) {
-                std::string line = dlog_capture_line(i);
-                if (line.find("add_popup(") != std::string::npos &&
-                    line.find("popup [") != std::string::npos &&
-                    line.find("AP...") == std::string::npos && line.find("Connecting") == std::string::npos)
-                    return true;
-            }
-            return false;
-        },
-        8));
-    dismiss_popups();
-    for (int i = 0; i < 5 && t.nf_items() > 1; i++)
-        ASSERT_TRUE(t.press_back());
-    EXPECT_EQ(t.nf_items(), 1);
-}
-
-void FaultMatrix::settings(FaultMatrix &t)
-{
-    t.choose("Settings");
-    ASSERT_NE(t.ad_->setting_list, nullptr);
-    run_loop(0.2);  // the rows come into view and read their keys
-    Elm_Object_Item *equalizer = elm_genlist_item_next_get(elm_genlist_first_item_get(t.ad_->setting_list));
-    ASSERT_NE(equalizer, nullptr);
-    elm_genlist_item_selected_set(equalizer, EINA_TRUE);
-    run_loop(0.1);
-    EXPECT_NE(popup(), nullptr) << "the equalizer popup";
-    for (int i = 0; i < 3 && t.nf_items() > 1; i++)
-        ASSERT_TRUE(t.press_back());
-    EXPECT_EQ(t.nf_items(), 1);
-    EXPECT_EQ(popup(), nullptr);
-}
-
-/* ---- helpers ------------------------------------------------------------- */
-
-void FaultMatrix::choose(const char *text)
-{
-    Evas_Object *menu = elm_object_item_content_get(elm_naviframe_bottom_item_get(ad_->nf));
-    Elm_Object_Item *entry = row(menu, text);
-    ASSERT_NE(entry, nullptr) << text;
-    click(elm_list_item_object_get(entry));
-    run_loop(0.35);
-}
-
-bool FaultMatrix::wait_until(const std::function<bool()> &done, double seconds)
-{
-    for (double waited = 0; waited < seconds && !done(); waited += 0.05)
-        run_loop(0.05);
-    return done();
-}
-
-Evas_Object *FaultMatrix::popup()
-{
-    Evas *evas = evas_object_evas_get(appdata_get_win());
-    for (Evas_Object *o = evas_object_top_get(evas); o; o = evas_object_below_get(o)) {
-        const char *type = elm_object_widget_type_get(o);
-        if (type && std::string(type) == "Elm_Popup" && evas_object_visible_get(o))
-            return o;
-    }
-    return nullptr;
 }
 
 /* ---- the cases ----------------------------------------------------------- */
