@@ -76,6 +76,12 @@ protected:
      * handlers run. */
     static void press_more();
 
+    /* obj and, inside a smart object, its members, counted. */
+    static int count_objects(Evas_Object *obj);
+    /* Objects on the window's canvas: each top-level object with its
+     * members, but those for which skip (when given) holds. */
+    static int canvas_objects(bool (*skip)(Evas_Object *) = nullptr);
+
     std::string dir_;
     appdata_s *ad_ = nullptr;
     bool exited_ = false;

@@ -1,12 +1,12 @@
 /*
  * Endurance: the test view opened and left 200 times with a short visit of
- * every test-view screen each time, and the main-menu screens every tenth
- * time. The resident memory must stop growing and the window must hold as
- * many objects after the last visit as after the first. It runs under
- * AddressSanitizer without its quarantine (freed memory is reused at once,
- * so the resident size shows what the process keeps) and with its leak check
- * at exit. The strict leak check (only the toolkit's own allocations
- * suppressed, support/lsan_toolkit.supp) runs on a few whole tours.
+ * every test-view screen each time, and the main-menu screens every
+ * twentieth time. The resident memory must stop growing and the window must
+ * hold as many objects after the last visit as after the first. It runs
+ * under AddressSanitizer without its quarantine (freed memory is reused at
+ * once, so the resident size shows what the process keeps) and with its leak
+ * check at exit. The strict leak check (only the toolkit's own allocations
+ * suppressed, support/lsan_toolkit.supp) runs on two whole tours.
  */
 #include <unistd.h>
 
@@ -30,17 +30,6 @@ long resident_kib()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-/* Objects on the window's canvas, smart members included. */
-int count_objects(Evas_Object *obj)
-{
-    int n = 1;
-    Eina_List *members = evas_object_smart_members_get(obj);
-    void *member;
-    EINA_LIST_FREE(members, member)
-        n += count_objects(static_cast<Evas_Object *>(member));
-    return n;
-}
-
 /* Evas 1.26 leaves the clipper of some smart objects it deletes (one for
  * every entry ever made, for instance) as a hidden, empty rectangle at the
  * top of the canvas. The application makes no rectangles of its own: those
@@ -51,16 +40,6 @@ bool toolkit_leftover(Evas_Object *obj)
     evas_object_geometry_get(obj, nullptr, nullptr, &w, &h);
     return !strcmp(evas_object_type_get(obj), "rectangle") && !evas_object_visible_get(obj) &&
            w == 0 && h == 0 && !evas_object_clipees_get(obj);
-}
-
-int canvas_objects()
-{
-    int n = 0;
-    for (Evas_Object *o = evas_object_bottom_get(evas_object_evas_get(appdata_get_win())); o;
-         o = evas_object_above_get(o))
-        if (!toolkit_leftover(o))
-            n += count_objects(o);
-    return n;
 }
 
 const std::vector<void (*)(ScreenTour &)> VIEW = {
@@ -90,12 +69,18 @@ protected:
 };
 
 constexpr int VISITS = 200;
-/* Growth allowed from the 100th visit to the 200th (README, "Endurance"):
- * measured 1 to 3 MiB, nearly all of it the toolkit's 16 bytes per list row
- * and widget that Evas never frees (about 150 a visit) with the sanitizer's
- * bookkeeping; the test view's widgets kept on every visit would add some
- * 15 MiB. */
-constexpr long GROWTH_BOUND_KIB = 6 * 1024;
+/* Growth allowed from the 100th visit to the 200th. Measured on the
+ * 2-core machine: resident +2.9 to +3.3 MiB here (AddressSanitizer without
+ * quarantine), +0.7 MiB in a build without sanitizers (whose resident size
+ * moves by up to 0.8 MiB either way between visits); of the heap the
+ * sanitizer counts as allocated, +0.4 to +0.5 MiB: Evas's 16 bytes for each
+ * of the about 150 smart objects a visit makes, never freed (support/
+ * lsan_toolkit.supp), and the rectangles it leaves of every entry the static
+ * IP form had. The bounds are some twice the measured growth: 10 KiB a visit
+ * kept by our code would exceed the allocated bound, and widgets kept would
+ * change the object count. */
+constexpr long RESIDENT_GROWTH_BOUND_KIB = 8 * 1024;
+constexpr long ALLOCATED_GROWTH_BOUND_KIB = 1024;
 
 }  // namespace
 
@@ -105,19 +90,22 @@ TEST_F(Endurance, TwoHundredVisitsKeepTheResidentMemoryFlat)
     std::vector<long> resident, heap;
     std::vector<int> objects;
     for (int number = 1; number <= VISITS; number++) {
-        visit(number, number % 10 == 0);
+        visit(number, number % 20 == 0);
         if (HasFatalFailure())
             return;
         resident.push_back(resident_kib());
         heap.push_back(__sanitizer_get_current_allocated_bytes
                            ? static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024)
                            : -1);
-        objects.push_back(canvas_objects());
+        objects.push_back(canvas_objects(toolkit_leftover));
     }
     for (int number : {1, 10, 50, 100, 150, 200})
         std::printf("[ memory   ] after visit %3d: %6ld KiB resident, %6ld KiB allocated, %d objects\n",
                     number, resident[number - 1], heap[number - 1], objects[number - 1]);
-    EXPECT_LT(resident[VISITS - 1] - resident[VISITS / 2 - 1], GROWTH_BOUND_KIB);
+    EXPECT_LT(resident[VISITS - 1] - resident[VISITS / 2 - 1], RESIDENT_GROWTH_BOUND_KIB);
+    if (heap.back() >= 0) {
+        EXPECT_LT(heap[VISITS - 1] - heap[VISITS / 2 - 1], ALLOCATED_GROWTH_BOUND_KIB);
+    }
     EXPECT_EQ(objects.back(), objects.front());
 }
 
@@ -125,6 +113,6 @@ TEST_F(Endurance, TwoHundredVisitsKeepTheResidentMemoryFlat)
  * the toolkit's own allocations are suppressed. */
 TEST_F(Endurance, WholeToursLeakNothingOfOurs)
 {
-    for (int number = 1; number <= 3; number++)
+    for (int number = 1; number <= 2; number++)
         visit(number, true);
 }

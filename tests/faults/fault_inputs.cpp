@@ -144,16 +144,15 @@ void copy_sample(const std::string &path, const std::string &sample)
     write_file(path, read_bytes(sample));
 }
 
-const char *const TABLES_NULLABLE =
-    "CREATE TABLE loadstatus(ERROR_NUMBER INTEGER, ID TEXT, USE_ENGINEER_MODE INTEGER,"
-    " NAME_EN_US TEXT, NAME_KR TEXT);"
-    "CREATE TABLE selfdiagnosis(ERROR_NUMBER INTEGER, ID TEXT, USE_ENGINEER_MODE INTEGER,"
-    " NAME_EN_US TEXT, NAME_KR TEXT, DESCRIPTION_EN_US TEXT, DESCRIPTION_KR TEXT);"
-    "CREATE TABLE forcerun(MODE TEXT, FORCE_RUN_NUMBER INTEGER, TEXT_EN_US TEXT, TEXT_KR TEXT);"
-    "CREATE TABLE controloption(DEVELOPER_ONLY INTEGER, SUPPORT INTEGER, MAIN_NUMBER INTEGER,"
-    " SUB_NUMBER INTEGER, ENGINEER_MODE INTEGER, COMM_MODE INTEGER, COMM_DATA INTEGER,"
-    " COMM_BIT_SHIFT INTEGER, COMM_BIT_LENGTH INTEGER, NAME_EN_US TEXT, NAME_KR TEXT,"
-    " DESCRIPTION_EN_US TEXT, DESCRIPTION_KR TEXT);";
+/* The four tables of the sample, empty and without its NOT NULL
+ * constraints (a table made by a SELECT has none). */
+std::string tables_of(const std::string &sample)
+{
+    std::string sql = "ATTACH DATABASE '" + sample + "' AS sample;";
+    for (const char *table : {"loadstatus", "selfdiagnosis", "forcerun", "controloption"})
+        sql += std::string("CREATE TABLE ") + table + " AS SELECT * FROM sample." + table + " WHERE 0;";
+    return sql + "DETACH DATABASE sample;";
+}
 
 /* Rows 1 .. 10000 of a recursive counter, for INSERT ... SELECT. */
 const char *const COUNTER = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
@@ -194,10 +193,10 @@ void make_without_tables(const std::string &path, const std::string &)
     exec(path, "CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('no tables here');");
 }
 
-void make_nulls(const std::string &path, const std::string &)
+void make_nulls(const std::string &path, const std::string &sample)
 {
     make_missing(path, "");
-    std::string sql = TABLES_NULLABLE;
+    std::string sql = tables_of(sample);
     for (int row = 0; row < 3; row++)
         sql += "INSERT INTO loadstatus VALUES(NULL, NULL, NULL, NULL, NULL);"
                "INSERT INTO selfdiagnosis VALUES(NULL, NULL, NULL, NULL, NULL, NULL, NULL);"
@@ -227,10 +226,10 @@ void make_long_texts(const std::string &path, const std::string &sample)
                    ", DESCRIPTION_EN_US = " + t + ", DESCRIPTION_KR = " + t + ";");
 }
 
-void make_many_rows(const std::string &path, const std::string &)
+void make_many_rows(const std::string &path, const std::string &sample)
 {
     make_missing(path, "");
-    exec(path, std::string(TABLES_NULLABLE) + COUNTER +
+    exec(path, tables_of(sample) + COUNTER +
                    "INSERT INTO loadstatus SELECT i, 'L' || i, 1, 'Load ' || i, '부하 ' || i FROM n;" +
                    COUNTER +
                    "INSERT INTO selfdiagnosis SELECT i, i, 1, 'Error ' || i, '오류 ' || i,"

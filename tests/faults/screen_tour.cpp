@@ -104,7 +104,7 @@ void ScreenTour::open_view(ScreenTour &t)
      * a few frames. */
     Elm_Object_Item *menu_item = nullptr;
     test_fridge_function_cb2(t.ad_->nf, nullptr, &menu_item);
-    run_loop(0.05);
+    run_loop(0.02);
     ASSERT_NE(get_li_main(), nullptr) << "no test view";
     EXPECT_FALSE(blocked());
 }
@@ -241,7 +241,7 @@ void ScreenTour::lcd_check(ScreenTour &)
 
 void ScreenTour::leave_view(ScreenTour &t)
 {
-    ASSERT_TRUE(t.press_back(0.05));
+    ASSERT_TRUE(t.press_back(0.02));
     EXPECT_TRUE(t.wait_until([&t] { return appdata_get_layout() == t.main_layout_; }, 5));
     EXPECT_EQ(t.nf_items(), 1);
 }
