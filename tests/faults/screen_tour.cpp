@@ -313,6 +313,9 @@ void ScreenTour::settings(ScreenTour &t)
     ASSERT_NE(equalizer, nullptr);
     elm_genlist_item_selected_set(equalizer, EINA_TRUE);
     EXPECT_TRUE(wait_until([] { return popup() != nullptr; }, 2)) << "the equalizer popup";
+    run_loop(0.1);  // laid out
+    click(elm_object_part_content_get(popup(), "button2"));  // Close
+    EXPECT_TRUE(wait_until([] { return popup() == nullptr; }, 2)) << "Close left the popup";
     t.back_to_menu();
     EXPECT_EQ(popup(), nullptr);
 }
@@ -348,8 +351,8 @@ void ScreenTour::back_to_menu()
 {
     for (int i = 0; i < 5 && nf_items() > 1; i++) {
         const int pages = nf_items();
-        ASSERT_TRUE(press_back(0.05));
-        wait_until([this, pages] { return nf_items() < pages; }, 0.5);
+        ASSERT_TRUE(press_back(0.02));
+        wait_until([this, pages] { return nf_items() < pages; }, 3);
     }
     EXPECT_EQ(nf_items(), 1);
 }
