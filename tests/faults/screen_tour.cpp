@@ -341,9 +341,15 @@ void ScreenTour::tick(Eina_Bool (*cb)(void *), int times)
 void ScreenTour::choose(const char *text)
 {
     Evas_Object *menu = elm_object_item_content_get(elm_naviframe_bottom_item_get(ad_->nf));
-    Elm_Object_Item *entry = row(menu, text);
-    ASSERT_NE(entry, nullptr) << text;
-    click(elm_list_item_object_get(entry));
+    /* After a page went, the menu slides back in: tapped once in place. */
+    EXPECT_TRUE(wait_until(
+        [menu] {
+            int x = -1;
+            evas_object_geometry_get(menu, &x, nullptr, nullptr, nullptr);
+            return x == 0 && evas_object_visible_get(menu);
+        },
+        3));
+    tap_row(menu, text);
     run_loop(0.1);
 }
 
