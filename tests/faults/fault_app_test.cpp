@@ -71,7 +71,7 @@ struct screen {
     std::vector<std::string> writes;
     void (*run)(ScreenTour &);
     /* Keys the micom writes while the screen runs: made bad once it has
-     * started (its step calls make_live_faults). */
+     * started (its step calls during_self_test). */
     std::vector<key_input> live = {};
 };
 
@@ -301,7 +301,8 @@ void FaultMatrix::run_case()
         running_ = &s;
         s.run(*this);
         for (const std::string &key : faults::changed_keys(before_, faults::snapshot_keys(platform()))) {
-            bool allowed = !unwritable_ && std::find(s.writes.begin(), s.writes.end(), key) != s.writes.end();
+            bool allowed =
+                !unwritable_ && std::find(s.writes.begin(), s.writes.end(), key) != s.writes.end();
             EXPECT_TRUE(allowed) << "changed " << key;
         }
         for (const char *markup : FOREIGN_MARKUP)
@@ -334,8 +335,8 @@ std::vector<fault> database_faults()
                    {"model name refused: \"../planted\": it holds '/'"}});
     out.push_back({"model_name_300_characters",
                    [](FaultMatrix &) {
-                       ASSERT_EQ(vconf_set_str(VCONFKEY_REFRIGERATOR_MODEL_NAME, std::string(300, 'M').c_str()),
-                                 VCONF_OK);
+                       const std::string name(300, 'M');
+                       ASSERT_EQ(vconf_set_str(VCONFKEY_REFRIGERATOR_MODEL_NAME, name.c_str()), VCONF_OK);
                    },
                    {"it is longer than 64 bytes"}});
     return out;
@@ -398,8 +399,9 @@ TEST_P(FaultMatrix, EveryScreen)
     }
     if (micom_) {
         /* The service heard the commands and answered none. */
-        for (const char *command : {"REQ_STATUS_LOAD_STATUS", "REQ_STATUS_WORK_SELF_TEST", "REQ_STATUS_OPTION_DATA"})
-            EXPECT_NE(micom_->out().find(command), std::string::npos) << command << "\n" << micom_->out();
+        for (const char *command :
+             {"REQ_STATUS_LOAD_STATUS", "REQ_STATUS_WORK_SELF_TEST", "REQ_STATUS_OPTION_DATA"})
+            EXPECT_NE(micom_->out().find(command), std::string::npos) << command;
     }
 }
 
