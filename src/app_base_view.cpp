@@ -23,7 +23,10 @@
 #include "app_base_view.h"
 
 #include <efl_extension.h>
+#include <fcntl.h>
 #include <libintl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <app_control.h>
 #include <aul.h>
@@ -165,12 +168,23 @@ std::string system_file(const char *path)
 }
 
 /* The file's last line with its line end, read in pieces of at most 299
- * characters as a 300-byte line buffer does; "" when it cannot be opened. */
+ * characters as a 300-byte line buffer does; "" when it cannot be opened or
+ * is no regular file (a FIFO would block the main loop; system files are
+ * regular files, those of /proc included). */
 std::string last_line(const std::string &path)
 {
-    std::unique_ptr<FILE, decltype(&fclose)> file(fopen(path.c_str(), "r"), &fclose);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        LOGE("%s is not a regular file: not read", path.c_str());
+        close(fd);
+        return "";
+    }
+    std::unique_ptr<FILE, decltype(&fclose)> file(fd >= 0 ? fdopen(fd, "r") : nullptr, &fclose);
     if (!file) {
         LOGE("cannot open %s", path.c_str());
+        if (fd >= 0)
+            close(fd);
         return "";
     }
     std::array<char, SYSTEM_INFO_BUFFER_SIZE> line{};

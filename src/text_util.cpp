@@ -85,6 +85,25 @@ std::string markup_escape(std::string_view text)
     return out;
 }
 
+std::string printable_text(std::string_view text, std::size_t max)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text.substr(0, max)) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        }
+    }
+    if (text.size() > max)
+        out += "...";
+    return out;
+}
+
 std::optional<std::string> key_get_str(const char *key)
 {
     std::unique_ptr<char, decltype(&free)> value(vconf_get_str(key), &free);

@@ -29,6 +29,11 @@ std::size_t utf8_cut_length(const char *text, std::size_t length, std::size_t ma
  * shown as it stands and never becomes tags. */
 std::string markup_escape(std::string_view text);
 
+/* Text from outside as a log line or a one-line message can show it:
+ * printable ASCII as it stands, every other byte (and '\\') as \xNN; at
+ * most max bytes of text, followed by "..." when there was more. */
+std::string printable_text(std::string_view text, std::size_t max);
+
 /* Key reads; nullopt when the key is missing or of another type. */
 std::optional<std::string> key_get_str(const char *key);
 std::optional<int> key_get_int(const char *key);

@@ -14,8 +14,10 @@
 #include <vconf_store.h>
 
 #include <Ecore.h>
+#include <fcntl.h>
 
 #include <cerrno>
+#include <charconv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -131,14 +133,31 @@ void record_running(const std::string &app_id, int pid)
 {
     std::string file = pid_file(app_id);
     mkdir_p(file.substr(0, file.rfind('/')));
-    std::ofstream(file) << pid << "\n";
+    /* Written beside and renamed over: a reader sees a whole record, and
+     * whatever stood in its place (a FIFO would block the write) goes. */
+    const std::string temp = file + ".tmp";
+    std::ofstream(temp) << pid << "\n";
+    if (::rename(temp.c_str(), file.c_str()) != 0)
+        dlog_print(DLOG_ERROR, TAG, "cannot record %s: %s", file.c_str(), strerror(errno));
 }
 
 int running_pid(const std::string &app_id)
 {
-    std::ifstream in(pid_file(app_id));
+    /* Only a regular file is read: a FIFO in its place would block. */
+    const std::string file = pid_file(app_id);
+    int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct stat st;
+    char text[32] = {};
+    ssize_t n = 0;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        n = ::read(fd, text, sizeof text - 1);
+    else
+        dlog_print(DLOG_ERROR, TAG, "%s is not a regular file: ignored", file.c_str());
+    ::close(fd);
     int pid = 0;
-    if (!(in >> pid) || pid <= 0)
+    if (n <= 0 || std::from_chars(text, text + n, pid).ec != std::errc() || pid <= 0)
         return 0;
     if (kill(pid, 0) != 0 && errno == ESRCH)
         return 0;

@@ -2,8 +2,10 @@
  * Soft AP stand-in. Whether the soft AP is on is the bool key
  * "memory/softap/enabled" (missing = off). softap_disable() turns it off
  * and reports through the disabled callback later on the main loop, never
- * inside the call.
+ * inside the call. A key that holds no readable bool is taken as off, with a
+ * warning (tag "SOFTAP").
  */
+#include <dlog.h>
 #include <softap.h>
 #include <vconf.h>
 #include <vconf_store.h>
@@ -11,6 +13,7 @@
 
 #include <Ecore.h>
 
+#include <cstdlib>
 #include <memory>
 
 struct softap_s {
@@ -20,6 +23,8 @@ struct softap_s {
 };
 
 namespace {
+
+constexpr const char *TAG = "SOFTAP";
 
 Eina_Bool disabled_report_cb(void *data)
 {
@@ -55,9 +60,15 @@ int softap_is_enabled(softap_h softap, bool *enable)
     if (!softap || !enable)
         return SOFTAP_ERROR_INVALID_PARAMETER;
     int value = 0;
-    /* A missing key is a soft AP that was never switched on (not an error). */
-    *enable = vconf_store_type(wifi_radio::softap_key) == VCONF_TYPE_BOOL &&
-              vconf_get_bool(wifi_radio::softap_key, &value) == VCONF_OK && value;
+    /* A missing key is a soft AP that was never switched on (not an error);
+     * one that holds no bool is taken as off, with a word. */
+    char *why = nullptr;
+    int type = vconf_store_check(wifi_radio::softap_key, &why);
+    if (type != VCONF_TYPE_NONE && type != VCONF_TYPE_BOOL)
+        dlog_print(DLOG_WARN, TAG, "%s cannot be used (%s): the soft AP is taken as off",
+                   wifi_radio::softap_key, why ? why : "not a bool");
+    free(why);
+    *enable = type == VCONF_TYPE_BOOL && vconf_get_bool(wifi_radio::softap_key, &value) == VCONF_OK && value;
     return SOFTAP_ERROR_NONE;
 }
 

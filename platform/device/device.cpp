@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -45,10 +46,17 @@ constexpr int DEFAULT_MAX_BRIGHTNESS = 100;
 constexpr double ELECTRONICS_POWER = 450.0;
 constexpr double BACKLIGHT_POWER = 1100.0;
 
-/* An int key: nullopt when it is absent (silently) or not an int (logged). */
+/* An int key: nullopt when it is absent (silently), cannot be read (a
+ * damaged file: logged with the store's reason) or is not an int (logged). */
 std::optional<int> int_key(const char *key)
 {
-    int type = vconf_store_type(key);
+    char *why = nullptr;
+    int type = vconf_store_check(key, &why);
+    if (type == VCONF_ERROR) {
+        dlog_print(DLOG_ERROR, TAG, "%s cannot be read (%s): ignored", key, why ? why : "?");
+        free(why);
+        return std::nullopt;
+    }
     if (type == VCONF_TYPE_NONE)
         return std::nullopt;
     int value = 0;
@@ -73,7 +81,8 @@ int forced_failure(const char *function)
  * usable value. */
 std::optional<int> max_brightness()
 {
-    if (vconf_store_type(KEY_MAX_BRIGHTNESS) == VCONF_TYPE_NONE)
+    /* Only a missing key means the default: a damaged one fails. */
+    if (vconf_store_check(KEY_MAX_BRIGHTNESS, nullptr) == VCONF_TYPE_NONE)
         return DEFAULT_MAX_BRIGHTNESS;
     std::optional<int> max = int_key(KEY_MAX_BRIGHTNESS);
     if (max && *max <= 0) {

@@ -4,6 +4,10 @@
  * (V D I W E F) and TAG the tag or "-" when it is NULL or empty. Each line
  * goes out in a single write() so that lines of several threads never mix.
  * Messages have no length limit (they are formatted into a growing string).
+ * On standard error their control characters are escaped (\n, \r, \xNN;
+ * line ends at the end are dropped), so that a message holding text from
+ * outside stays one line and cannot forge another; a capture keeps the
+ * message as it was formatted.
  *
  * State: the lowest priority written, read once from PANEL_LOG_LEVEL (a
  * letter V D I W E F in either case, or a number 2..7) on the first call;
@@ -82,6 +86,34 @@ void read_level()
     min_priority = level;
 }
 
+// Control characters of the message from position start on, written as
+// \n, \r or \xNN (a tab stays): a message is always one line, whatever
+// text from outside it holds. Line ends that close the message are dropped
+// (the line end is the log's own).
+void escape_controls(std::string &line, size_t start)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    size_t end = line.size();
+    while (end > start && (line[end - 1] == '\n' || line[end - 1] == '\r'))
+        --end;
+    std::string out;
+    for (size_t i = start; i < end; ++i) {
+        auto c = static_cast<unsigned char>(line[i]);
+        if ((c >= 0x20 && c != 0x7F) || c == '\t') {
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    line.replace(start, std::string::npos, out);
+}
+
 // Appends the formatted message to out; the number of message bytes or -1.
 int append_formatted(std::string &out, const char *fmt, va_list ap)
 {
@@ -118,6 +150,7 @@ int vprint(int prio, const char *tag, const char *fmt, va_list ap) noexcept
         line += '/';
         line += (tag != nullptr && *tag != '\0') ? tag : "-";
         line += ": ";
+        const size_t start = line.size();
         int n = append_formatted(line, fmt, ap);
         if (n < 0)
             return -1;
@@ -126,6 +159,7 @@ int vprint(int prio, const char *tag, const char *fmt, va_list ap) noexcept
             if (capturing)
                 captured.push_back(line);
         }
+        escape_controls(line, start);
         line += '\n';
         write_all(line);
         return n;

@@ -785,6 +785,11 @@ ReadResult parse_value(const std::string &content, const std::string &file, Valu
         return ReadResult::corrupt;
     }
     if (word == "string") {
+        /* A C string would end at the NUL and hand out part of the value. */
+        if (text.find('\0') != std::string_view::npos) {
+            why = file + " holds a NUL byte in its string: refused";
+            return ReadResult::corrupt;
+        }
         value.type = VCONF_TYPE_STRING;
         value.str.assign(text);
         return ReadResult::ok;

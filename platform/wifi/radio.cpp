@@ -74,6 +74,27 @@ std::string encode(std::string_view text)
     return out;
 }
 
+/* A line of the state file as an error message can show it: printable
+ * ASCII as it stands, other bytes as \xNN, at most 80 bytes of it. */
+std::string shown_line(std::string_view line)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    constexpr std::size_t shown_max = 80;
+    std::string out;
+    for (unsigned char c : line.substr(0, shown_max)) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    if (line.size() > shown_max)
+        out += "...";
+    return out;
+}
+
 int hex_digit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -417,7 +438,7 @@ bool parse(std::string_view text, state &out, std::string &error)
             ok = false;
         }
         if (!ok) {
-            error = "line " + std::to_string(line_no) + " is not understood: " + std::string(line);
+            error = "line " + std::to_string(line_no) + " is not understood: " + shown_line(line);
             return false;
         }
     }
@@ -428,13 +449,19 @@ bool parse(std::string_view text, state &out, std::string &error)
 bool load(state &out, std::string &error)
 {
     std::string path = dir() + "/radio";
-    fd_owner file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    /* Not blocking: a FIFO in the file's place is refused, not waited on. */
+    fd_owner file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0) {
         if (errno == ENOENT) {
             out = state{};
             return true;
         }
         error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = path + " is not a regular file";
         return false;
     }
     std::string text;

@@ -51,8 +51,9 @@ bool model_name_char(char c)
            c == '_' || c == '-' || c == '.';
 }
 
-/* Why the model name is refused, or nullptr when it is taken. */
-const char *model_name_fault(std::string_view name)
+}  // namespace
+
+const char *db_model_name_fault(std::string_view name)
 {
     if (name.empty())
         return "it is empty";
@@ -67,25 +68,6 @@ const char *model_name_fault(std::string_view name)
             return "it holds a character outside A-Z a-z 0-9 _ - .";
     return nullptr;
 }
-
-/* The name as a log line can show it: at most 64 bytes, bytes outside
- * printable ASCII as \xNN. */
-std::string printable(std::string_view text)
-{
-    std::string out;
-    for (char c : text.substr(0, MODEL_NAME_MAX)) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F && c != '\\')
-            out += c;
-        else
-            out += format_cut(5, "\\x%02X", byte);
-    }
-    if (text.size() > MODEL_NAME_MAX)
-        out += "...";
-    return out;
-}
-
-}  // namespace
 
 /* Same prefix as the application's lines, no tag. */
 #define DB_LOGD(fmt, ...) EM_LOG_PRINT(DLOG_DEBUG, NULL, fmt, ##__VA_ARGS__)
@@ -202,9 +184,9 @@ void db_close(void)
 std::optional<std::string> db_compose_path(const char *model_name)
 {
     DB_RETV_IF(NULL == model_name, std::nullopt);
-    if (const char *fault = model_name_fault(model_name)) {
+    if (const char *fault = db_model_name_fault(model_name)) {
         DB_LOGE("model name refused: \"%s\": %s; no database is opened",
-                printable(model_name).c_str(), fault);
+                printable_text(model_name, MODEL_NAME_MAX).c_str(), fault);
         return std::nullopt;
     }
 
@@ -253,9 +235,16 @@ bool db_table_read::next()
 
 int db_table_read::int32(int column) const
 {
+    /* The stored type, asked before the value is converted. */
+    const int type = st_ ? sqlite3_column_type(st_->stmt, column) : SQLITE_NULL;
     long long value = db_get_long_long(st_, column);
     auto low = static_cast<int>(static_cast<unsigned long long>(value) & 0xFFFFFFFFu);
-    if (value != low)
+    if (type != SQLITE_INTEGER)
+        EM_LOG_PRINT(DLOG_WARN, NULL, "table %s row %d column %d: %s, not an integer: %d used",
+                     table_, row_number_, column,
+                     type == SQLITE_NULL ? "NULL" : type == SQLITE_FLOAT ? "a real number" : "a text",
+                     low);
+    else if (value != low)
         EM_LOG_PRINT(DLOG_WARN, NULL, "table %s row %d column %d: %lld does not fit 32 bits, %d used",
                      table_, row_number_, column, value, low);
     return low;

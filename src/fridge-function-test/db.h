@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #define PRIVATE_APP_ERROR_OK 0
 #define PRIVATE_APP_ERROR_DB_FAILED (-1)
@@ -27,6 +28,10 @@ long long db_get_long_long(db_handle_s *handle, int column);
 const char *db_get_str(db_handle_s *handle, int column);
 int db_finalize(db_handle_s *handle);
 void db_close(void);
+
+/* Why a model name is no plain directory name of the profile (the rule
+ * below), or nullptr when it is one. */
+const char *db_model_name_fault(std::string_view name);
 
 /* "PROFILE/MODEL/db/engineer_mode.db" with the profile directory from
  * ENGINEER_MODE_PROFILE_DIR (else the build-time one), or nullopt (logged)
@@ -60,8 +65,9 @@ public:
     bool next();
     db_handle_s *row() const { return st_; }
     /* The current row's integer column as its low 32 bits (0 for SQL NULL),
-     * as the screens store it. A value that does not fit 32 bits is logged
-     * as a warning naming the table, the row (1-based) and the value. */
+     * as the screens store it. A value that does not fit 32 bits, and one
+     * that is no integer (NULL, a real number, a text), is logged as a
+     * warning naming the table, the row (1-based) and the value used. */
     int int32(int column) const;
     /* The current row's text column cut to its field's max_chars bytes, as
      * db_get_text. The first cut of a read is logged (debug) with the table,

@@ -37,10 +37,11 @@ constexpr std::size_t REPORT_LINE_SIZE = 25;
 constexpr std::size_t LONG_FORM_SIZE = 800;
 constexpr int LONG_FORM_PER_ROW = 5;
 
-/* A column's text, cut to the record's field; "" for NULL. */
-std::string column_text(const db_table_read &table, int column)
+/* A column's text, cut to the record's field (the read's first cut is
+ * logged); "" for NULL. */
+std::string column_text(db_table_read &table, int column)
 {
-    return db_get_text(table.row(), column, OPTION_TEXT_MAX);
+    return table.text(column, OPTION_TEXT_MAX);
 }
 
 }  // namespace

@@ -280,3 +280,23 @@ std::vector<Evas_Object *> AppTest::visible_popups()
     }
     return out;
 }
+
+int AppTest::count_objects(Evas_Object *obj)
+{
+    int n = 1;
+    Eina_List *members = evas_object_smart_members_get(obj);
+    void *member;
+    EINA_LIST_FREE(members, member)
+        n += count_objects(static_cast<Evas_Object *>(member));
+    return n;
+}
+
+int AppTest::canvas_objects(bool (*skip)(Evas_Object *))
+{
+    int n = 0;
+    for (Evas_Object *o = evas_object_bottom_get(evas_object_evas_get(appdata_get_win())); o;
+         o = evas_object_above_get(o))
+        if (!skip || !skip(o))
+            n += count_objects(o);
+    return n;
+}

@@ -79,6 +79,11 @@ protected:
 
     /* The popups shown on the window, top first. */
     static std::vector<Evas_Object *> visible_popups();
+    /* obj and, inside a smart object, its members, counted. */
+    static int count_objects(Evas_Object *obj);
+    /* Objects on the window's canvas: each top-level object with its
+     * members, but those for which skip (when given) holds. */
+    static int canvas_objects(bool (*skip)(Evas_Object *) = nullptr);
 
     std::string dir_;
     appdata_s *ad_ = nullptr;

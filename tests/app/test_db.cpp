@@ -114,7 +114,7 @@ TEST_F(DbTest, TableReadPathAndFailedSteps)
 TEST_F(DbTest, IntegersKeepTheirLow32BitsWithAWarning)
 {
     make_db("M1", "CREATE TABLE t(n INTEGER); INSERT INTO t VALUES(35), (1099511627811),"
-                  " (-1), (4294967296), (NULL), (-2147483648);");
+                  " (-1), (4294967296), (NULL), (-2147483648), (2.5), ('12abc');");
     std::vector<int> seen;
     {
         db_table_read table;
@@ -122,9 +122,13 @@ TEST_F(DbTest, IntegersKeepTheirLow32BitsWithAWarning)
         while (table.next())
             seen.push_back(table.int32(0));
     }
-    EXPECT_EQ(seen, (std::vector<int>{35, 35, -1, 0, 0, INT32_MIN}));  // 2^40 + 35 shows as 35
+    EXPECT_EQ(seen, (std::vector<int>{35, 35, -1, 0, 0, INT32_MIN, 2, 12}));  // 2^40 + 35 shows as 35
     EXPECT_TRUE(logged("W/-: db.cpp: int32(") &&
                 logged("> table t row 2 column 0: 1099511627811 does not fit 32 bits, 35 used"));
     EXPECT_TRUE(logged("table t row 4 column 0: 4294967296 does not fit 32 bits, 0 used"));
     EXPECT_EQ(log_count("does not fit 32 bits"), 2);
+    /* A value that is no integer is used converted, with a word. */
+    EXPECT_TRUE(logged("table t row 5 column 0: NULL, not an integer: 0 used"));
+    EXPECT_TRUE(logged("table t row 7 column 0: a real number, not an integer: 2 used"));
+    EXPECT_TRUE(logged("table t row 8 column 0: a text, not an integer: 12 used"));
 }

@@ -299,27 +299,6 @@ TEST_F(ShellTest, TerminateWithoutRecordOnlyLogs)
 
 namespace {
 
-/* Objects on the window's canvas: each top-level object and, inside each
- * smart object, its members. */
-int count_objects(Evas_Object *obj)
-{
-    int n = 1;
-    Eina_List *members = evas_object_smart_members_get(obj);
-    void *member;
-    EINA_LIST_FREE(members, member)
-        n += count_objects(static_cast<Evas_Object *>(member));
-    return n;
-}
-
-int canvas_objects(Evas_Object *win)
-{
-    int n = 0;
-    for (Evas_Object *o = evas_object_bottom_get(evas_object_evas_get(win)); o;
-         o = evas_object_above_get(o))
-        n += count_objects(o);
-    return n;
-}
-
 /* True when a is stacked above b among the objects that hold them (the
  * window's full-size objects hide what lies below them). */
 bool stacked_above(Evas_Object *a, Evas_Object *b)
@@ -343,7 +322,7 @@ TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
             run_loop(0.05);
         return appdata_get_layout() == main_layout;
     };
-    int before = canvas_objects(ad_->win);
+    int before = canvas_objects();
     std::vector<int> counts;
     for (int visit = 0; visit < 30; ++visit) {
         Elm_Object_Item *fake_item = nullptr;
@@ -353,7 +332,7 @@ TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
         run_loop(0.05);
         ASSERT_TRUE(press_back(0.05));
         ASSERT_TRUE(wait_closed()) << "visit " << visit;
-        counts.push_back(canvas_objects(ad_->win));
+        counts.push_back(canvas_objects());
     }
     /* The background made by the first opening stays; nothing else does. */
     ASSERT_NE(appdata_get_bg(), nullptr);
@@ -379,5 +358,5 @@ TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
     EXPECT_TRUE(stacked_above(ad_->conform, main_layout));
     ASSERT_TRUE(press_back());
     ASSERT_TRUE(wait_closed());
-    EXPECT_EQ(canvas_objects(ad_->win), counts.front());
+    EXPECT_EQ(canvas_objects(), counts.front());
 }

@@ -13,6 +13,8 @@
 
 #include "test_support.h"
 
+#include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -73,8 +75,15 @@ TEST(Device, BrightnessStaysWithinTheMaximumAndIsRecorded)
     EXPECT_EQ(max, 7);
     EXPECT_EQ(device_set_brightness(0, 8), DEVICE_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(device_set_brightness(0, 7), DEVICE_ERROR_NONE);
-    for (auto set_bad : {+[] { return vconf_set_int(MAX_KEY, 0); },
-                         +[] { return vconf_set_str(MAX_KEY, "bright"); }}) {
+    // A damaged key file (a number too large for an int) is no default.
+    const std::function<int()> bad_maximums[] = {
+        [] { return vconf_set_int(MAX_KEY, 0); }, [] { return vconf_set_str(MAX_KEY, "bright"); },
+        [&dir] {
+            std::ofstream(dir.path() + "/db/device/display0/max_brightness.key") << "int\n"
+                                                                               << std::string(200, '9');
+            return VCONF_OK;
+        }};
+    for (const auto &set_bad : bad_maximums) {
         ASSERT_EQ(set_bad(), VCONF_OK);
         max = -1;
         EXPECT_EQ(device_get_max_brightness(0, &max), DEVICE_ERROR_OPERATION_FAILED);

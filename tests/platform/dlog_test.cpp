@@ -44,6 +44,16 @@ TEST(Dlog, LineFormatReturnValuesAndCapture)
     EXPECT_TRUE(dlog_capture_contains("E/-: empty"));
 }
 
+TEST(Dlog, AMessageIsOneLineWhateverItHolds)
+{
+    // Control characters are escaped, the closing line end is the line's
+    // own, UTF-8 text stays as it is.
+    ::setenv("PANEL_LOG_LEVEL", "D", 1);
+    auto r = test_support::run({DLOG_PROBE_PATH, "a\nE/VCONF: forged\r\x1b[2J\tb \xea\xb0\x80\n"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "D/PROBE: a\\nE/VCONF: forged\\r\\x1B[2J\tb \xea\xb0\x80\n");
+}
+
 TEST(Dlog, LevelFromTheEnvironmentDropsLowerPriorities)
 {
     // The level setting ("" as none) and the lowest priority then written.

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
 #include <memory>
 
 #include <fcntl.h>
@@ -77,6 +78,13 @@ TEST(Store, RoundTripsStrictTypesAndRefusedNames)
     EXPECT_EQ(dlog_capture_count(), 8);
     EXPECT_TRUE(dlog_capture_contains("E/VCONF: vconf_get_bool: \"db/a\" is of type int, not bool"));
     EXPECT_TRUE(dlog_capture_contains("E/VCONF: vconf_get_int: \"memory/none/x\": no such key"));
+    // A string holding a NUL byte (written by another program) would reach a
+    // reader cut at the NUL: it is refused instead.
+    {
+        std::ofstream(dir.path() + "/db/nul.key", std::ios::binary) << std::string("string\nab\0cd", 12);
+        EXPECT_EQ(vconf_get_str("db/nul"), nullptr);
+        EXPECT_TRUE(dlog_capture_contains("nul.key holds a NUL byte in its string: refused"));
+    }
     ASSERT_EQ(vconf_set_str(INT, "now a string"), VCONF_OK);
     EXPECT_EQ(vconf_store_type(INT), VCONF_TYPE_STRING);
 

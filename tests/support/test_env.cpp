@@ -17,9 +17,15 @@ extern "C" const char *__ubsan_default_options()
 }
 
 /* Leaks inside the toolkit's libraries (caches and module state kept until
- * process exit) are not ours; leaks of our own allocations stay reported. */
+ * process exit) are not ours. A suppression matches any frame of a leak's
+ * stack, so these also hide leaks of our own code that ran inside a toolkit
+ * callback. With EM_TOOLKIT_LEAKS_ONLY in the environment (the endurance
+ * test's whole tours) only the toolkit's own allocations are suppressed,
+ * from the file that LSAN_OPTIONS names. */
 extern "C" const char *__lsan_default_suppressions()
 {
+    if (getenv("EM_TOOLKIT_LEAKS_ONLY"))
+        return "";
     return "leak:libeina.so\n"
            "leak:libeo.so\n"
            "leak:libevas.so\n"

@@ -306,7 +306,9 @@ TEST(MicomArgs, ConditionsAreParsedAndBadOnesRefusedWithAReason)
     EXPECT_EQ(config.history, "22 E");
     EXPECT_TRUE(config.errors_given && config.history_given && config.rollback && !config.silent);
     EXPECT_DOUBLE_EQ(config.energy_period, 2.5);
+    // Model names the application would refuse; values shown on one line.
     for (const char *bad : {"--errors=22 E", "--errors=1234", "--errors", "--model=a/b", "--model=..",
+                            "--model=.x", "--model=a b", "--errors=2\n2", "--model=\n",
                             "--energy-period=0", "--energy-period=5s", "--silent=1", "--whatever"}) {
         EXPECT_EQ(parse({bad}), -1) << bad;
         EXPECT_FALSE(message.empty() || message.find('\n') != std::string::npos) << bad << ": " << message;

@@ -10,6 +10,7 @@
  */
 #include "micom_args.h"
 #include "micom_sim.h"
+#include "text_util.h"
 
 #include <Ecore.h>
 #include <vconf.h>
@@ -49,7 +50,7 @@ static void _tx_message_changed_cb(keynode_t *node, void *user_data)
             return;
         }
         const int result = micom_sim_command(text, ecore_time_get());
-        const std::string shown = std::string(text).substr(0, 200);
+        const std::string shown = printable_text(text, 200);
         if (result > 0)
             say("received " + shown);
         else if (result < 0)
@@ -102,7 +103,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "micom-service: cannot initialise the main loop\n");
         return 1;
     }
-    micom_sim_start(config, ecore_time_get());
+    /* A service that cannot write answers nothing: it says so and ends. */
+    if (!micom_sim_start(config, ecore_time_get())) {
+        std::fprintf(stderr, "micom-service: cannot write the start-up keys in %s\n", vconf_store_dir());
+        ecore_shutdown();
+        return 1;
+    }
     if (vconf_notify_key_changed(KEY_TX_MESSAGE, _tx_message_changed_cb, nullptr) != VCONF_OK) {
         std::fprintf(stderr, "micom-service: cannot watch %s\n", KEY_TX_MESSAGE);
         ecore_shutdown();

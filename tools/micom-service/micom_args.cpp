@@ -6,6 +6,9 @@
 #include "micom_args.h"
 #include "micom_sim.h"
 
+#include "db.h"
+#include "text_util.h"
+
 #include <cstdlib>
 #include <string_view>
 
@@ -53,7 +56,7 @@ bool parse_codes(std::string_view text, std::vector<std::string> *codes, std::st
     codes->clear();
     for (std::string &code : split_words(text)) {
         if (!valid_code(code)) {
-            *message = "--errors: \"" + code + "\" is not an error code (1 to 3 digits)";
+            *message = "--errors: \"" + printable_text(code, 20) + "\" is not an error code (1 to 3 digits)";
             return false;
         }
         if (code.starts_with("41")) {
@@ -72,7 +75,8 @@ bool parse_period(std::string_view text, double *period, std::string *message)
     char *end = nullptr;
     double value = std::strtod(copy.c_str(), &end);
     if (copy.empty() || *end != '\0' || !(value >= 0.1 && value <= ENERGY_PERIOD_MAX)) {
-        *message = "--energy-period: \"" + copy + "\" is not a number of seconds from 0.1 to 3600";
+        *message = "--energy-period: \"" + printable_text(copy, 20) +
+                   "\" is not a number of seconds from 0.1 to 3600";
         return false;
     }
     *period = value;
@@ -140,10 +144,12 @@ int micom_args_parse(int argc, char **argv, micom_config *config, std::string *m
         } else if (arg == "--model") {
             if (!take_value())
                 return needs("a model name");
-            if (value.empty() || value.size() > MODEL_MAX || value.find('/') != std::string_view::npos ||
-                value == "." || value == "..") {
-                *message = "--model: \"" + std::string(value) +
-                           "\" is not a model name (1 to 40 characters, no '/')";
+            /* The application's rule for a directory of the profile, and
+             * at most 40 characters. */
+            const char *fault = db_model_name_fault(value);
+            if (fault || value.size() > MODEL_MAX) {
+                *message = "--model: \"" + printable_text(value, MODEL_MAX) + "\" is not a model name: " +
+                           (fault ? fault : "it is longer than 40 characters");
                 return -1;
             }
             config->model = value;
@@ -154,7 +160,7 @@ int micom_args_parse(int argc, char **argv, micom_config *config, std::string *m
             if (!parse_period(value, &config->energy_period, message))
                 return -1;
         } else {
-            *message = "unknown option \"" + std::string(argv[i] ? argv[i] : "") +
+            *message = "unknown option \"" + printable_text(argv[i] ? argv[i] : "", 40) +
                        "\" (see --help)";
             return -1;
         }

@@ -142,16 +142,23 @@ bool key_exists(const char *key)
     return vconf_store_type(key) != VCONF_TYPE_NONE;
 }
 
+/* Writes that failed since the start (each logged). */
+int write_failures = 0;
+
 void put_int(const char *key, int value)
 {
-    if (vconf_set_int(key, value) != VCONF_OK)
+    if (vconf_set_int(key, value) != VCONF_OK) {
         dlog_print(DLOG_ERROR, TAG, "cannot write %s = %d", key, value);
+        write_failures++;
+    }
 }
 
 void put_str(const char *key, const std::string &value)
 {
-    if (vconf_set_str(key, value.c_str()) != VCONF_OK)
+    if (vconf_set_str(key, value.c_str()) != VCONF_OK) {
         dlog_print(DLOG_ERROR, TAG, "cannot write %s = \"%s\"", key, value.c_str());
+        write_failures++;
+    }
 }
 
 option_bytes initial_option_bytes()
@@ -457,9 +464,10 @@ std::vector<std::string> split_words(std::string_view text)
     return words;
 }
 
-void micom_sim_start(const micom_config &config, double now)
+bool micom_sim_start(const micom_config &config, double now)
 {
     sim = sim_state{};
+    write_failures = 0;
     sim.config = config;
     if (!(sim.config.energy_period > 0)) {
         dlog_print(DLOG_WARN, TAG, "energy period %g refused; 5 s used", sim.config.energy_period);
@@ -473,6 +481,7 @@ void micom_sim_start(const micom_config &config, double now)
     write_start_keys();
     dlog_print(DLOG_INFO, TAG, "started: model %s, error list \"%s\"%s", config.model.c_str(),
                error_list_text(sim.errors.size()).c_str(), config.silent ? ", silent" : "");
+    return write_failures == 0;
 }
 
 void micom_sim_tick(double now)

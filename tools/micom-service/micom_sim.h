@@ -36,7 +36,8 @@ struct micom_config {
 /* The blank-separated words of a text (runs of blanks count as one). */
 std::vector<std::string> split_words(std::string_view text);
 
-void micom_sim_start(const micom_config &config, double now);
+/* false when a start-up key could not be written (each failure logged). */
+bool micom_sim_start(const micom_config &config, double now);
 
 /* Handles one command as read from the command key.
  * Returns 1 when the command was answered (or started something),

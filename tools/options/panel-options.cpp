@@ -166,9 +166,12 @@ model_options load_options(bool korean)
     option_table_read_result result = option_table_read(options.records, options.count, korean);
     if (result.failed) {
         std::optional<std::string> path = db_compose_path(options.model.c_str());
+        /* The model name may hold anything: the database module's line
+         * above shows it safely, with the reason. */
         if (!path)
-            fail(kFailed, "the reference database path of model " + options.model +
-                              " does not fit the application's 100-byte buffer");
+            fail(kFailed, "the model name in " VCONFKEY_REFRIGERATOR_MODEL_NAME
+                          " gives no reference database path: refused, or longer than the"
+                          " application's 100-byte path buffer");
         if (std::string_view(result.failed) == "NULL == st")
             fail(kFailed, *path + ": no readable controloption table");
         fail(kFailed, "cannot open the reference database of model " + options.model + ": " + *path);
