@@ -188,13 +188,15 @@ TEST_F(RefdbCheck, LoadAndErrorTables)
                        "table selfdiagnosis row 6: error: DESCRIPTION_KR is NULL: touching the error shows "
                        "nothing in that language"}));
 
-    // More rows in use than the table holds.
+    // More rows in use than the table holds: each of them is named (not
+    // only the first one past the table).
     std::string sql = "DELETE FROM loadstatus;";
-    for (int i = 1; i <= 101; i++)
+    for (int i = 1; i <= 102; i++)
         sql += "INSERT INTO loadstatus VALUES (" + std::to_string(i) + ", 'L" + std::to_string(i) +
                "', 1, 'Load', '부하');";
     EXPECT_EQ(findings(sql + "INSERT INTO loadstatus VALUES (0, 'OFF', 0, 'Unused', '');"),
-              lines_t{"table loadstatus row 101: error: beyond the 100 loads the screen holds: never named"});
+              (lines_t{"table loadstatus row 101: error: beyond the 100 loads the screen holds: never named",
+                       "table loadstatus row 102: error: beyond the 100 loads the screen holds: never named"}));
 }
 
 TEST_F(RefdbCheck, ForceRunTable)

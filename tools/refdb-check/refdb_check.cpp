@@ -336,7 +336,7 @@ std::vector<bool> rows_in_use(checker &c, const table_data &t, int size, const c
         row_check x(c, t, r);
         if (x.int32(use) == 0)
             continue;
-        if (kept++ == size) {
+        if (kept++ >= size) {
             x.error(beyond);
             continue;
         }
