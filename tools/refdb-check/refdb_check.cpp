@@ -125,7 +125,10 @@ std::string_view other_markup(std::string_view text)
 struct cell {
     int type = SQLITE_NULL;
     long long integer = 0;          /* sqlite3_column_int64: what a screen reads */
-    std::optional<std::string> text;  /* sqlite3_column_text; none for NULL */
+    /* sqlite3_column_text up to its first NUL byte, as the screens read
+     * it (a C string); none for NULL. */
+    std::optional<std::string> text;
+    std::size_t bytes = 0;  /* the text's whole length */
 };
 using row_t = std::vector<cell>;
 
@@ -313,13 +316,25 @@ std::optional<table_data> read_table(sqlite3 *db, const char *sql, checker &c)
             int col = static_cast<int>(i);
             row[i].type = sqlite3_column_type(st.get(), col);
             row[i].integer = sqlite3_column_int64(st.get(), col);
-            if (const unsigned char *text = sqlite3_column_text(st.get(), col))
-                row[i].text = std::string(reinterpret_cast<const char *>(text),
-                                          static_cast<std::size_t>(sqlite3_column_bytes(st.get(), col)));
+            if (const unsigned char *text = sqlite3_column_text(st.get(), col)) {
+                row[i].text = std::string(reinterpret_cast<const char *>(text));
+                row[i].bytes = static_cast<std::size_t>(sqlite3_column_bytes(st.get(), col));
+            }
         }
     }
     if (rc != SQLITE_DONE)
         c.report(true, where, printf_string("reading stops after row %zu: %s", t.rows.size(), sqlite3_errmsg(db)));
+    /* The checks below see what the screens see; what they do not see is
+     * said here. */
+    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+        for (std::size_t i = 0; i < t.columns.size(); ++i) {
+            const cell &v = t.rows[r][i];
+            if (v.text && v.bytes > v.text->size())
+                row_check(c, t, r).warning(printf_string("%s holds a NUL byte after %zu bytes: the screens read "
+                                                         "only the text before it",
+                                                         t.columns[i].c_str(), v.text->size()));
+        }
+    }
     if (t.rows.empty())
         c.report(false, where, "no rows: the screen that reads it shows nothing from it");
     return t;
