@@ -269,7 +269,14 @@ bool misread(const cell &v)
 
 struct findings {
     std::map<std::string, std::set<std::size_t>> error_rows;  // table -> rows (from 1)
-    std::map<std::string, int> errors;                        // table -> errors
+
+    /* A row the screens read wrong must be an error of refdb-check. */
+    void expect_flagged(std::size_t t, std::size_t row, bool read_wrong) const
+    {
+        auto rows = error_rows.find(TABLES[t].name);
+        FUZZ_CHECK(!read_wrong || (rows != error_rows.end() && rows->second.count(row)),
+                   "%s row %zu is read wrong but not flagged", TABLES[t].name, row);
+    }
 };
 
 findings check_with_refdb_check(sqlite3 *db)
@@ -304,11 +311,8 @@ findings check_with_refdb_check(sqlite3 *db)
         }
         bool error = line.starts_with(": error: ");
         FUZZ_CHECK(error || line.starts_with(": warning: "));
-        if (error) {
-            f.errors[table]++;
-            if (row)
-                f.error_rows[table].insert(row);
-        }
+        if (error && row)
+            f.error_rows[table].insert(row);
     }
     FUZZ_CHECK(lines == counts.errors + counts.warnings, "%d lines for %d findings", lines,
                counts.errors + counts.warnings);
@@ -359,9 +363,6 @@ void read_table(const layout &l, std::size_t t, const std::vector<row_t> &oracle
 
 void check_loads(const layout &l, const std::vector<row_t> &oracle, const findings &f)
 {
-    const std::set<std::size_t> &flagged = f.error_rows.count("loadstatus")
-                                               ? f.error_rows.at("loadstatus")
-                                               : std::set<std::size_t>{};
     int in_use = 0;
     std::set<std::string> ids;
     read_table(l, LOADS, oracle, {{1, LOAD_TEXT_MAX}, {3, LOAD_TEXT_MAX}, {4, LOAD_TEXT_MAX}},
@@ -379,16 +380,12 @@ void check_loads(const layout &l, const std::vector<row_t> &oracle, const findin
                        wrong = wrong || misread(row[0]) || table.int32(0) < 0 || !findable ||
                                !ids.insert(id).second;
                    }
-                   if (wrong)
-                       FUZZ_CHECK(flagged.count(r), "loadstatus row %zu is read wrong but not flagged", r);
+                   f.expect_flagged(LOADS, r, wrong);
                });
 }
 
 void check_errors(const layout &l, const std::vector<row_t> &oracle, const findings &f)
 {
-    const std::set<std::size_t> &flagged = f.error_rows.count("selfdiagnosis")
-                                               ? f.error_rows.at("selfdiagnosis")
-                                               : std::set<std::size_t>{};
     int in_use = 0;
     std::set<int> numbers;
     read_table(l, ERRORS, oracle,
@@ -405,16 +402,12 @@ void check_errors(const layout &l, const std::vector<row_t> &oracle, const findi
                        wrong = wrong || misread(row[0]) || number < 0 || !numbers.insert(number).second ||
                                !named;
                    }
-                   if (wrong)
-                       FUZZ_CHECK(flagged.count(r), "selfdiagnosis row %zu is read wrong but not flagged", r);
+                   f.expect_flagged(ERRORS, r, wrong);
                });
 }
 
 void check_force_run(const layout &l, const std::vector<row_t> &oracle, const findings &f)
 {
-    const std::set<std::size_t> &flagged = f.error_rows.count("forcerun")
-                                               ? f.error_rows.at("forcerun")
-                                               : std::set<std::size_t>{};
     read_table(l, FORCE_RUN, oracle,
                {{0, FORCE_RUN_TEXT_MAX}, {2, FORCE_RUN_TEXT_MAX}, {3, FORCE_RUN_TEXT_MAX}},
                [&](db_table_read &table, const row_t &row, std::size_t r) {
@@ -425,16 +418,12 @@ void check_force_run(const layout &l, const std::vector<row_t> &oracle, const fi
                     * as the database has it. */
                    bool wrong = r > static_cast<std::size_t>(FORCE_RUN_ENTRIES) || mode.empty() ||
                                 mode != row[0].text.value_or("");
-                   if (wrong)
-                       FUZZ_CHECK(flagged.count(r), "forcerun row %zu is read wrong but not flagged", r);
+                   f.expect_flagged(FORCE_RUN, r, wrong);
                });
 }
 
 void check_options(const layout &l, const std::vector<row_t> &oracle, const findings &f, bool korean)
 {
-    const std::set<std::size_t> &flagged = f.error_rows.count("controloption")
-                                               ? f.error_rows.at("controloption")
-                                               : std::set<std::size_t>{};
     option_records records;
     records[5].name = "untouched";
     int count = -7;
@@ -464,8 +453,7 @@ void check_options(const layout &l, const std::vector<row_t> &oracle, const find
         int n = low32(row[2].integer), s = low32(row[3].integer);
         bool stops = n < 0 || n >= OPTION_COUNT || s < 0 || s >= OPTION_CHOICES;
         stopped = stopped || stops;
-        if (wrong || stops)
-            FUZZ_CHECK(flagged.count(r + 1), "controloption row %zu is read wrong but not flagged", r + 1);
+        f.expect_flagged(OPTIONS, r + 1, wrong || stops);
     }
     FUZZ_CHECK((result.stopped != nullptr) == stopped);
 }
