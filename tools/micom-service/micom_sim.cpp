@@ -372,7 +372,7 @@ void force_run(const force_run_def &run, double now)
 void write_start_keys()
 {
     const micom_config &c = sim.config;
-    auto wanted = [&c](const char *key) { return c.reset || !key_exists(key); };
+    auto wanted = [&](const char *key) { return c.reset || !key_exists(key); };
 
     if (c.model_given || wanted(KEY_MODEL_NAME))
         put_str(KEY_MODEL_NAME, c.model);
