@@ -15,6 +15,7 @@
 #include <memory>
 #include <sys/time.h>
 
+#include "fridge-function-test/micom_answers.h"
 #include "fridge-function-test/micom_channel.h"
 #include "log.h"
 
@@ -83,58 +84,12 @@ void play_sound_button(void)
     LOGD("START");
 }
 
-char *replaceAll(const char *text, const char *old, const char *replacement)
-{
-    if (!text || !old || !replacement)
-        return nullptr;
-    std::size_t old_len = strlen(old);
-    if (old_len == 0)
-        return const_cast<char *>(text); /* the very same text, not a copy */
-    std::size_t new_len = strlen(replacement);
-    std::size_t text_len = strlen(text);
-    std::size_t result_len = text_len;
-    if (new_len != old_len) {
-        std::size_t count = 0;
-        for (const char *p = text; (p = strstr(p, old)) != nullptr; p += old_len)
-            count++;
-        result_len = text_len + count * new_len - count * old_len;
-    }
-    char *result = static_cast<char *>(malloc(result_len + 1));
-    if (!result)
-        return nullptr;
-    char *out = result;
-    for (const char *p = text; *p;) {
-        if (strncmp(p, old, old_len) == 0) {
-            memcpy(out, replacement, new_len);
-            out += new_len;
-            p += old_len;
-        } else {
-            *out++ = *p++;
-        }
-    }
-    *out = '\0';
-    return result;
-}
-
 int check_connection_error(void)
 {
     std::optional<std::string> list = key_get_str(VCONFKEY_REFRIGERATOR_ERROR_LIST);
     if (!list)
         return 1;
-    std::string_view rest(*list);
-    while (!rest.empty()) {
-        std::size_t start = rest.find_first_not_of(' ');
-        if (start == std::string_view::npos)
-            break;
-        rest.remove_prefix(start);
-        std::string_view token = rest.substr(0, rest.find(' '));
-        if (token[0] == 'E')
-            return 0;
-        if (token.substr(0, 2) == "41")
-            return 1;
-        rest.remove_prefix(token.size());
-    }
-    return 1;
+    return error_list_connection_error(*list);
 }
 
 namespace {

@@ -1,7 +1,7 @@
 /*
- * Helpers shared by the screens: the test-view button table, time stamps,
- * string replacement and the micom connection check; with text_util.h, the
- * configuration-key reads and the fixed-size text formatting that the
+ * Helpers shared by the screens: the test-view button table, time stamps
+ * and the micom connection check; with text_util.h, the configuration-key
+ * reads, string replacement and the fixed-size text formatting that the
  * screens' texts follow.
  */
 #ifndef EM_COMMON_H
@@ -31,10 +31,6 @@ void button_table_reset(void);
 int get_current_date(char *buffer);
 
 void play_sound_button(void);
-
-/* New copy of text with every non-overlapping old replaced by replacement
- * (free() it); text itself when old is empty; NULL when memory runs out. */
-char *replaceAll(const char *text, const char *old, const char *replacement);
 
 /* 1 when memory/refrigerator/ErrorList reports the micom link broken. */
 int check_connection_error(void);

@@ -1,7 +1,7 @@
 /*
- * Text cuts, markup escaping, key reads and the panel language: see
- * text_util.h. No state, no timers; reads the keys it is asked for and
- * "db/menu_widget/language".
+ * Text cuts, markup escaping, string replacement, key reads and the panel
+ * language: see text_util.h. No state, no timers; reads the keys it is asked
+ * for and "db/menu_widget/language".
  */
 #include "text_util.h"
 
@@ -126,4 +126,37 @@ bool is_korean_language(void)
     if (!lang)
         return false;
     return cut_text(lang->c_str(), LANGUAGE_BUFFER_SIZE - 1).compare(0, 5, "ko_KR") == 0;
+}
+
+char *replaceAll(const char *text, const char *old, const char *replacement)
+{
+    if (!text || !old || !replacement)
+        return nullptr;
+    std::size_t old_len = strlen(old);
+    if (old_len == 0)
+        return const_cast<char *>(text); /* the very same text, not a copy */
+    std::size_t new_len = strlen(replacement);
+    std::size_t text_len = strlen(text);
+    std::size_t result_len = text_len;
+    if (new_len != old_len) {
+        std::size_t count = 0;
+        for (const char *p = text; (p = strstr(p, old)) != nullptr; p += old_len)
+            count++;
+        result_len = text_len + count * new_len - count * old_len;
+    }
+    char *result = static_cast<char *>(malloc(result_len + 1));
+    if (!result)
+        return nullptr;
+    char *out = result;
+    for (const char *p = text; *p;) {
+        if (strncmp(p, old, old_len) == 0) {
+            memcpy(out, replacement, new_len);
+            out += new_len;
+            p += old_len;
+        } else {
+            *out++ = *p++;
+        }
+    }
+    *out = '\0';
+    return result;
 }

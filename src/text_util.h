@@ -1,8 +1,8 @@
 /*
  * Helpers without widgets that the application and the tools share: text
  * cut to the size of a fixed buffer at a whole UTF-8 character, text from
- * outside made safe for markup, configuration-key reads and the panel
- * language.
+ * outside made safe for markup, string replacement, configuration-key reads
+ * and the panel language.
  */
 #ifndef EM_TEXT_UTIL_H
 #define EM_TEXT_UTIL_H
@@ -33,6 +33,10 @@ std::string markup_escape(std::string_view text);
  * printable ASCII as it stands, every other byte (and '\\') as \xNN; at
  * most max bytes of text, followed by "..." when there was more. */
 std::string printable_text(std::string_view text, std::size_t max);
+
+/* New copy of text with every non-overlapping old replaced by replacement
+ * (free() it); text itself when old is empty; NULL when memory runs out. */
+char *replaceAll(const char *text, const char *old, const char *replacement);
 
 /* Key reads; nullopt when the key is missing or of another type. */
 std::optional<std::string> key_get_str(const char *key);

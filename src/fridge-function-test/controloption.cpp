@@ -105,14 +105,9 @@ void write_report(const char *title, const option_bytes &bytes, int options,
                   bool (*shown)(const option_record &))
 {
     append_entry_data(title, 1);
-    if (developer_value == 1) {
-        append_entry_data(option_long_form(bytes).c_str(), 0);
-    } else {
-        for (int n = 0; n < options; n++) {
-            if (shown(optionInfo[static_cast<std::size_t>(n)]))
-                append_entry_data(option_report_line(n, option_value_get(bytes, n)).c_str(), 0);
-        }
-    }
+    for (const std::string &line :
+         option_report_body(bytes, optionInfo, options, developer_value, shown))
+        append_entry_data(line.c_str(), 0);
     append_entry_data(REPORT_END, 0);
 }
 

@@ -43,6 +43,7 @@
 #include "list_panel.h"
 #include "log.h"
 #include "main.h"
+#include "micom_answers.h"
 #include "micom_channel.h"
 #include "reference_tables.h"
 #include "screen_util.h"
@@ -75,21 +76,6 @@ int _errorHistory_run = 0;
 int errorhistory_tick = 0;
 Ecore_Timer *errorhistory_timer = nullptr;
 cut_notice errorhistory_cut;
-
-struct free_deleter {
-    void operator()(char *p) const { free(p); }
-};
-
-/* text with every "E" shown as "C"; "" when the copy can't be made. */
-std::string replace_e_with_c(const std::string &text)
-{
-    std::unique_ptr<char, free_deleter> copy(replaceAll(text.c_str(), "E", "C"));
-    if (!copy) {
-        LOGE("replaceAll failed");
-        return {};
-    }
-    return copy.get();
-}
 
 /* Selection handler of an error item; data is the record's table index. */
 void _item_clicked_cb(void *data, Evas_Object *, void *)
@@ -170,10 +156,7 @@ void _show_error_history(void)
      * escaped after the cut. */
     std::string text =
         screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, ERROR_TEXT_MAX, "E", errorhistory_cut);
-    if (!text.empty() && text[0] == 'E')
-        append_entry_data("No Error History", 1);
-    else
-        append_entry_data(markup_escape(text).c_str(), 1);
+    append_entry_data(error_history_shown(text).c_str(), 1);
 
     _update_error_clear_list_main();
 }
@@ -320,10 +303,10 @@ try {
     /* "E" and "C" are one character each: cutting before the replacement
      * cuts the same text. The micom's text is shown as it stands, never as
      * markup: escaped after the cut, so the cut cannot split an entity. */
-    std::string shown = replace_e_with_c(
+    shown_error_list shown = error_list_shown(
         screen_key_text(VCONFKEY_REFRIGERATOR_ERROR_LIST, ERROR_TEXT_MAX, "", selfdiagnosis_cut));
-    append_entry_data(markup_escape(shown).c_str(), 1);
-    if (shown == "41")
+    append_entry_data(shown.text.c_str(), 1);
+    if (shown.link_mark)
         append_entry_data_no_br(" C");
 
     screen_time_set(ERROR_TICKS - 1 - selfdiagnosis_tick);

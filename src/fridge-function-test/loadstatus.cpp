@@ -31,6 +31,7 @@
 #include "entry_monitor.h"
 #include "log.h"
 #include "main.h"
+#include "micom_answers.h"
 #include "micom_channel.h"
 #include "reference_tables.h"
 #include "screen_util.h"
@@ -189,15 +190,9 @@ try {
 
     append_entry_data("=== LOAD STATUS - STARTED ===", 1);
 
-    /* The value is cut into pieces at every run of '<', 'b', 'r' and '>', so
-     * the "<br>" between two IDs separates them; empty pieces are dropped. */
-    constexpr std::string_view separators = LOAD_ID_SEPARATORS;
-    std::string_view rest(value);
-    for (std::size_t begin = rest.find_first_not_of(separators); begin != std::string_view::npos;
-         begin = rest.find_first_not_of(separators, begin)) {
-        std::size_t end = std::min(rest.find_first_of(separators, begin), rest.size());
-        const load_record *record = find_load(rest.substr(begin, end - begin));
-        begin = end;
+    /* The "<br>" between two IDs separates them. */
+    for (std::string_view piece : split_load_ids(value)) {
+        const load_record *record = find_load(piece);
         if (!record)
             continue;
         const std::string &name = korean ? record->name_kr : record->name_en;

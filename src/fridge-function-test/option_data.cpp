@@ -9,6 +9,8 @@
 
 #include <vconf.h>
 
+#include <algorithm>
+
 #include "db.h"
 #include "micom_channel.h"
 #include "reference_tables.h"
@@ -155,4 +157,18 @@ std::string option_long_form(const option_bytes &bytes)
             text += "<br>";
     }
     return cut_text(text.c_str(), LONG_FORM_SIZE - 1);
+}
+
+std::vector<std::string> option_report_body(const option_bytes &bytes,
+                                            const option_records &records, int options,
+                                            int developer, bool (*shown)(const option_record &))
+{
+    if (developer == 1)
+        return {option_long_form(bytes)};
+    std::vector<std::string> lines;
+    for (int n = 0; n < std::min(options, OPTION_COUNT); n++) {
+        if (shown(records[static_cast<std::size_t>(n)]))
+            lines.push_back(option_report_line(n, option_value_get(bytes, n)));
+    }
+    return lines;
 }

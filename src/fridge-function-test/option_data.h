@@ -90,4 +90,11 @@ std::string option_report_line(int n, int value);
  * and end with "<br>", row 8 the last two (an 800-byte buffer). */
 std::string option_long_form(const option_bytes &bytes);
 
+/* The lines of an option report below its title: for developer value 1 the
+ * long form alone; else a report line for each option n from 0 below
+ * options (at most 37) whose record shown lets through, in order. */
+std::vector<std::string> option_report_body(const option_bytes &bytes,
+                                            const option_records &records, int options,
+                                            int developer, bool (*shown)(const option_record &));
+
 #endif

@@ -188,13 +188,28 @@ TEST_F(RefdbCheck, LoadAndErrorTables)
                        "table selfdiagnosis row 6: error: DESCRIPTION_KR is NULL: touching the error shows "
                        "nothing in that language"}));
 
-    // More rows in use than the table holds.
+    // A text is checked as the screens read it, up to its first NUL byte:
+    // "\0X" is an empty ID, "Fan\0X" repeats "Fan"; the byte itself is said.
+    EXPECT_EQ(findings("INSERT INTO loadstatus VALUES (3, CAST(x'0058' AS TEXT), 1, 'Nul', '널'),"
+                       " (4, CAST(x'46414E0058' AS TEXT), 1, 'Fan', CAST(x'ED8CAC00' AS TEXT));"),
+              (lines_t{"table loadstatus row 3: warning: ID holds a NUL byte after 0 bytes: the screens read only "
+                       "the text before it",
+                       "table loadstatus row 4: warning: ID holds a NUL byte after 3 bytes: the screens read only "
+                       "the text before it",
+                       "table loadstatus row 4: warning: NAME_KR holds a NUL byte after 3 bytes: the screens read "
+                       "only the text before it",
+                       "table loadstatus row 3: error: ID is empty: the load is never named",
+                       "table loadstatus row 4: error: ID \"FAN\" repeats row 2: only the first is named"}));
+
+    // More rows in use than the table holds: each of them is named (not
+    // only the first one past the table).
     std::string sql = "DELETE FROM loadstatus;";
-    for (int i = 1; i <= 101; i++)
+    for (int i = 1; i <= 102; i++)
         sql += "INSERT INTO loadstatus VALUES (" + std::to_string(i) + ", 'L" + std::to_string(i) +
                "', 1, 'Load', '부하');";
     EXPECT_EQ(findings(sql + "INSERT INTO loadstatus VALUES (0, 'OFF', 0, 'Unused', '');"),
-              lines_t{"table loadstatus row 101: error: beyond the 100 loads the screen holds: never named"});
+              (lines_t{"table loadstatus row 101: error: beyond the 100 loads the screen holds: never named",
+                       "table loadstatus row 102: error: beyond the 100 loads the screen holds: never named"}));
 }
 
 TEST_F(RefdbCheck, ForceRunTable)

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -171,54 +172,29 @@ option_bytes initial_option_bytes()
 }
 
 
-/* The error list as the micom reports it: the first count codes closed by
- * "E", or "41" while the link is down. */
+/* The error list as the micom reports it now. */
 std::string error_list_text(std::size_t count)
 {
-    if (sim.link_down)
-        return "41";
-    std::string text;
-    for (std::size_t i = 0; i < count && i < sim.errors.size(); ++i)
-        text += sim.errors[i] + " ";
-    return text + "E";
+    return error_list_compose(sim.errors, count, sim.link_down);
 }
 
-/* Takes the condition from an error list already in the store: the codes
- * before the closing "E" code; a code "41" means the link is down. */
+/* Takes the condition from an error list already in the store. */
 void adopt_error_list(std::string_view text)
 {
-    for (const std::string &word : split_words(text)) {
-        if (word[0] == 'E')
-            break;
-        if (word.compare(0, 2, "41") == 0) {
-            sim.link_down = true;
-            break;
-        }
-        sim.errors.push_back(word);
-    }
+    error_list_condition condition = error_list_parse(text);
+    sim.errors.insert(sim.errors.end(), condition.codes.begin(), condition.codes.end());
+    if (condition.link_down)
+        sim.link_down = true;
 }
 
-/* Adds a code to the stored error history unless it is there already. The
- * history is kept as codes closed by "E", like the error list; an empty
- * text or one beginning with "E" holds no code. */
+/* Adds a code to the stored error history unless it is there already. */
 void record_in_history(const std::string &code)
 {
-    std::vector<std::string> codes;
     key_text stored(key_exists(KEY_ERROR_HISTORY) ? vconf_get_str(KEY_ERROR_HISTORY) : nullptr);
-    if (stored) {
-        for (const std::string &word : split_words(stored.get())) {
-            if (word[0] == 'E')
-                break;
-            if (word == code)
-                return;
-            codes.push_back(word);
-        }
-    }
-    std::string text;
-    for (const std::string &c : codes)
-        text += c + " ";
-    text += code + " E";
-    put_str(KEY_ERROR_HISTORY, text);
+    std::optional<std::string> text = error_history_add(stored ? stored.get() : "", code);
+    if (!text)
+        return;
+    put_str(KEY_ERROR_HISTORY, *text);
     dlog_print(DLOG_INFO, TAG, "error %s recorded in the history", code.c_str());
 }
 
@@ -403,7 +379,7 @@ void force_run(const force_run_def &run, double now)
 void write_start_keys()
 {
     const micom_config &c = sim.config;
-    auto wanted = [&c](const char *key) { return c.reset || !key_exists(key); };
+    auto wanted = [&](const char *key) { return c.reset || !key_exists(key); };
 
     if (c.model_given || wanted(KEY_MODEL_NAME))
         put_str(KEY_MODEL_NAME, c.model);
@@ -462,6 +438,47 @@ std::vector<std::string> split_words(std::string_view text)
         pos = end;
     }
     return words;
+}
+
+std::string error_list_compose(const std::vector<std::string> &codes, std::size_t count,
+                               bool link_down)
+{
+    if (link_down)
+        return "41";
+    std::string text;
+    for (std::size_t i = 0; i < count && i < codes.size(); ++i)
+        text += codes[i] + " ";
+    return text + "E";
+}
+
+error_list_condition error_list_parse(std::string_view text)
+{
+    error_list_condition condition;
+    for (std::string &word : split_words(text)) {
+        if (word[0] == 'E') {
+            condition.closed = true;
+            break;
+        }
+        if (word.compare(0, 2, "41") == 0) {
+            condition.link_down = true;
+            break;
+        }
+        condition.codes.push_back(std::move(word));
+    }
+    return condition;
+}
+
+std::optional<std::string> error_history_add(std::string_view history, const std::string &code)
+{
+    std::string text;
+    for (const std::string &word : split_words(history)) {
+        if (word[0] == 'E')
+            break;
+        if (word == code)
+            return std::nullopt;
+        text += word + " ";
+    }
+    return text + code + " E";
 }
 
 bool micom_sim_start(const micom_config &config, double now)

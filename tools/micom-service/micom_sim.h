@@ -9,6 +9,7 @@
 #ifndef MICOM_SIM_H
 #define MICOM_SIM_H
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,12 +32,33 @@ struct micom_config {
     double energy_period = 5.0;        /* --energy-period: seconds between reports */
 };
 
-/* Resets the whole simulation and writes the start-up keys (see USAGE.md).
- * now: the caller's clock. */
 /* The blank-separated words of a text (runs of blanks count as one). */
 std::vector<std::string> split_words(std::string_view text);
 
-/* false when a start-up key could not be written (each failure logged). */
+/* An error list or history as the micom keeps it: codes separated by
+ * blanks and closed by a word beginning with "E"; a word beginning with
+ * "41" (in a list) means no link to the micom. */
+struct error_list_condition {
+    std::vector<std::string> codes;  /* the words before "E" or "41" */
+    bool link_down = false;          /* a "41" word came first */
+    bool closed = false;             /* an "E" word came first */
+};
+error_list_condition error_list_parse(std::string_view text);
+
+/* The error list the micom reports: "41" while the link is down, else the
+ * first count codes, each followed by a blank, and "E". */
+std::string error_list_compose(const std::vector<std::string> &codes, std::size_t count,
+                               bool link_down);
+
+/* The history with code added before its closing "E": the codes before the
+ * history's first "E" word, in order, then code and " E". nullopt when one of
+ * those codes is code already (nothing to add). An empty history or one
+ * beginning with "E" holds no code. */
+std::optional<std::string> error_history_add(std::string_view history, const std::string &code);
+
+/* Resets the whole simulation and writes the start-up keys. now: the
+ * caller's clock. false when a start-up key could not be written (each
+ * failure logged). */
 bool micom_sim_start(const micom_config &config, double now);
 
 /* Handles one command as read from the command key.

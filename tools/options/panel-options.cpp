@@ -29,7 +29,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +49,7 @@
 #include "micom_channel.h"
 #include "option_data.h"
 #include "option_layout.h"
+#include "snapshot.h"
 #include "text_util.h"
 
 namespace {
@@ -70,7 +70,6 @@ constexpr const char *kUsageText =
     "reference database. set and restore save as the control-option screen does.\n"
     "Names are in the panel language unless --lang is given.\n";
 
-constexpr const char *kSnapshotHeader = "panel-options snapshot 1";
 /* A snapshot is a few kilobytes; anything much larger is not one. */
 constexpr std::uintmax_t kSnapshotMaxSize = 1 << 20;
 
@@ -90,27 +89,6 @@ std::string two_digits(int n)
     char text[12];
     std::snprintf(text, sizeof text, "%02d", n);
     return text;
-}
-
-std::string hex_bytes(const option_bytes &bytes)
-{
-    std::string text;
-    for (std::uint8_t byte : bytes) {
-        char pair[4];
-        std::snprintf(pair, sizeof pair, "%02X", byte);
-        text += text.empty() ? "" : " ";
-        text += pair;
-    }
-    return text;
-}
-
-std::optional<int> parse_int(std::string_view text)
-{
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
 }
 
 std::string lower_ascii(std::string_view text)
@@ -218,11 +196,6 @@ std::vector<std::string> changes(const model_options &options, const option_byte
 
 /* ---- snapshot file ---------------------------------------------------- */
 
-struct snapshot {
-    std::string model;
-    option_bytes bytes{};
-};
-
 std::string local_time()
 {
     std::time_t now = std::time(nullptr);
@@ -233,30 +206,13 @@ std::string local_time()
     return text;
 }
 
-/* A database text on one line of the snapshot. */
-std::string one_line(std::string text)
-{
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return text;
-}
-
-std::string snapshot_text(const model_options &options, const option_bytes &bytes)
+std::string snapshot_of(const model_options &options, const option_bytes &bytes)
 {
     if (options.model.find_first_of("\r\n") != std::string::npos)
         fail(kFailed, "the model name holds a line break; no snapshot written");
-    std::string text = std::string(kSnapshotHeader) + "\n";
-    text += "# the micom's control options, saved " + local_time() + "\n";
-    text += "# option NUMBER VALUE NAME: DESCRIPTION (for reading; restore takes the bytes)\n";
-    text += "model " + options.model + "\n";
-    text += "bytes " + hex_bytes(bytes) + "\n";
-    for (int n = 0; n < OPTION_COUNT; ++n) {
-        int value = option_value_get(bytes, n);
-        text += "option " + two_digits(n) + " " + std::to_string(value);
-        if (options.has(n))
-            text += " " + one_line(options.name(n) + ": " + options.description(n, value));
-        text += "\n";
-    }
-    return text + "end\n";
+    return snapshot_text(options.model, bytes, local_time(), [&options](int n, int value) {
+        return options.has(n) ? options.name(n) + ": " + options.description(n, value) : std::string();
+    });
 }
 
 /* Writes the file whole or not at all: a temporary file beside it, renamed
@@ -277,14 +233,8 @@ void write_file(const std::string &path, const std::string &text)
     }
 }
 
-[[noreturn]] void damaged(const std::string &path, int line, const std::string &why)
-{
-    fail(kFailed, path + ":" + std::to_string(line) + ": damaged snapshot: " + why);
-}
-
-/* Reads and checks a snapshot: the header, one model, 13 bytes, every
- * option line agreeing with the bytes, and the end line. */
-snapshot read_snapshot(const std::string &path)
+/* Reads and checks a snapshot file (snapshot_parse). */
+option_snapshot read_snapshot(const std::string &path)
 {
     std::error_code ec;
     std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -298,83 +248,15 @@ snapshot read_snapshot(const std::string &path)
     std::stringstream whole;
     whole << in.rdbuf();
 
-    snapshot snap;
-    bool header = false, have_model = false, have_bytes = false, ended = false;
-    std::vector<std::pair<int, int>> option_lines;
-    std::string line;
-    int number = 0;
-    for (std::istringstream lines(whole.str()); std::getline(lines, line);) {
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        if (ended)
-            damaged(path, number, "text after the end line");
-        if (!header) {
-            if (line != kSnapshotHeader)
-                damaged(path, number, "not a panel-options snapshot");
-            header = true;
-            continue;
-        }
-        std::string_view rest(line);
-        std::string_view word = rest.substr(0, rest.find(' '));
-        rest.remove_prefix(std::min(rest.size(), word.size() + 1));
-        if (word == "model") {
-            if (have_model || rest.empty())
-                damaged(path, number, "a second or empty model line");
-            snap.model = rest;
-            have_model = true;
-        } else if (word == "bytes") {
-            if (have_bytes)
-                damaged(path, number, "a second bytes line");
-            std::vector<std::string> pairs = [&] {
-                std::vector<std::string> out;
-                std::istringstream words{std::string(rest)};
-                for (std::string w; words >> w;)
-                    out.push_back(w);
-                return out;
-            }();
-            if (pairs.size() != OPTION_BYTES)
-                damaged(path, number, "13 bytes expected, " + std::to_string(pairs.size()) + " found");
-            for (std::size_t k = 0; k < pairs.size(); ++k) {
-                unsigned value = 0;
-                const std::string &pair = pairs[k];
-                auto [end, err] = std::from_chars(pair.data(), pair.data() + pair.size(), value, 16);
-                if (pair.size() != 2 || err != std::errc() || end != pair.data() + pair.size())
-                    damaged(path, number, "\"" + pair + "\" is not a byte in hex");
-                snap.bytes[k] = static_cast<std::uint8_t>(value);
-            }
-            have_bytes = true;
-        } else if (word == "option") {
-            std::string_view n_text = rest.substr(0, rest.find(' '));
-            rest.remove_prefix(std::min(rest.size(), n_text.size() + 1));
-            std::string_view v_text = rest.substr(0, rest.find(' '));
-            std::optional<int> n = parse_int(n_text), v = parse_int(v_text);
-            if (!n || !v || !option_field_of(*n))
-                damaged(path, number, "bad option line");
-            option_lines.emplace_back(*n, *v);
-        } else if (word == "end") {
-            ended = true;
-        } else {
-            damaged(path, number, "unknown line \"" + cut_text(line.c_str(), 40) + "\"");
-        }
-    }
-    if (!header)
-        damaged(path, number, "empty file");
-    if (!have_model || !have_bytes)
-        damaged(path, number, std::string("no ") + (have_model ? "bytes" : "model") + " line");
-    if (!ended)
-        damaged(path, number, "cut short (no end line)");
-    for (auto [n, v] : option_lines)
-        if (option_value_get(snap.bytes, n) != v)
-            fail(kFailed, path + ": damaged snapshot: option " + two_digits(n) + " reads " +
-                              std::to_string(v) + " but its bytes hold " +
-                              std::to_string(option_value_get(snap.bytes, n)));
-    return snap;
+    snapshot_damage damage;
+    std::optional<option_snapshot> snap = snapshot_parse(whole.str(), damage);
+    if (!snap)
+        fail(kFailed, path + (damage.line ? ":" + std::to_string(*damage.line) : "") +
+                          ": damaged snapshot: " + damage.why);
+    return *snap;
 }
 
-void check_model(const snapshot &snap, const std::string &path)
+void check_model(const option_snapshot &snap, const std::string &path)
 {
     std::string model = current_model();
     if (snap.model != model)
@@ -428,7 +310,7 @@ int cmd_show(std::vector<std::string_view> args)
     model_options options = load_options(korean);
     option_bytes bytes = read_keys();
     int icemaker = key_get_int(VCONFKEY_REFRIGERATOR_MODEL_SUPPORTED_ICEMAKER).value_or(-1);
-    std::printf("model %s, option bytes %s\n", options.model.c_str(), hex_bytes(bytes).c_str());
+    std::printf("model %s, option bytes %s\n", options.model.c_str(), snapshot_hex(bytes).c_str());
     for (int n = 0; n < OPTION_COUNT; ++n) {
         if (!options.has(n))
             continue;
@@ -451,7 +333,7 @@ int cmd_save(std::vector<std::string_view> args)
         fail(kUsage, "save takes one FILE");
     model_options options = load_options(korean);
     option_bytes bytes = read_keys();
-    write_file(std::string(args[0]), snapshot_text(options, bytes));
+    write_file(std::string(args[0]), snapshot_of(options, bytes));
     std::printf("saved the options of model %s to %s\n", options.model.c_str(),
                 std::string(args[0]).c_str());
     return kOk;
@@ -463,7 +345,7 @@ int cmd_diff(std::vector<std::string_view> args)
     if (args.size() != 1)
         fail(kUsage, "diff takes one FILE");
     std::string path(args[0]);
-    snapshot snap = read_snapshot(path);
+    option_snapshot snap = read_snapshot(path);
     check_model(snap, path);
     model_options options = load_options(korean);
     std::vector<std::string> lines = changes(options, snap.bytes, read_keys());
@@ -480,7 +362,7 @@ int cmd_diff(std::vector<std::string_view> args)
 int find_option(std::string_view wanted)
 {
     model_options english = load_options(false);
-    if (std::optional<int> n = parse_int(wanted)) {
+    if (std::optional<int> n = whole_int(wanted)) {
         if (!english.has(*n))
             fail(kUsage, "model " + english.model + " has no option " + std::string(wanted));
         return *n;
@@ -508,7 +390,7 @@ int cmd_set(std::vector<std::string_view> args)
     int n = find_option(args[0]);
     const option_field *field = option_field_of(n);
     int top = (1 << field->width) - 1;
-    std::optional<int> value = parse_int(args[1]);
+    std::optional<int> value = whole_int(args[1]);
     if (!value || *value < 0 || *value > top)
         fail(kUsage, "option " + two_digits(n) + " takes 0 to " + std::to_string(top) + ", not " +
                          std::string(args[1]));
@@ -532,7 +414,7 @@ int cmd_restore(std::vector<std::string_view> args)
     if (args.size() != 1)
         fail(kUsage, "restore takes one FILE");
     std::string path(args[0]);
-    snapshot snap = read_snapshot(path);
+    option_snapshot snap = read_snapshot(path);
     check_model(snap, path);
     model_options options = load_options(is_korean_language());
     option_bytes before{};

@@ -1,29 +1,23 @@
 /*
- * refdb-check DB: checks a model's reference database before it goes to the
- * field, against what the engineer-mode screens read from it and the rules
- * they apply. The screens' own statements, table sizes, field sizes, the
+ * The checks of refdb-check (refdb_check.h): a model's reference database
+ * against what the engineer-mode screens read from it and the rules they
+ * apply. The screens' own statements, table sizes, field sizes, the
  * load-status separators, the force-run status rule and the option layout
  * come from em_rules, the one copy the application links.
  *
- * Output: one line per finding on standard output,
+ * Findings, one line each:
  *   DB: table TABLE row N: error: TEXT      (N counts the rows of the
  *   DB: table TABLE: warning: TEXT           screen's statement from 1)
- * and a summary line on standard error. Exit status: 0 without errors
- * (warnings do not fail), 1 with errors, 2 for a usage error or a file that
- * cannot be read as a database.
  *
- * State: none beyond one run. Reads DB (read-only); writes nothing.
+ * State: none beyond one check. Reads the database; writes nothing.
  */
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -35,15 +29,9 @@
 
 #include "option_layout.h"
 #include "reference_tables.h"
+#include "refdb_check.h"
 
 namespace {
-
-constexpr const char *USAGE =
-    "usage: refdb-check DB\n"
-    "Checks a model's reference database (engineer_mode.db) against what the\n"
-    "engineer-mode screens read. One line per finding on standard output;\n"
-    "exit status 0 without errors, 1 with errors, 2 for a usage error or an\n"
-    "unreadable file.\n";
 
 /* Labels that mark a force-run entry as the cancel: status 0 is right for it. */
 constexpr std::string_view CANCEL_WORD = "cancel";
@@ -52,13 +40,9 @@ constexpr std::string_view DEVELOPER_PREFIX = "PreCool";
 /* Values in findings are shown up to this many bytes. */
 constexpr std::size_t SHOWN_MAX = 40;
 
-struct db_closer {
-    void operator()(sqlite3 *db) const { sqlite3_close(db); }
-};
 struct stmt_finalizer {
     void operator()(sqlite3_stmt *st) const { sqlite3_finalize(st); }
 };
-using db_ptr = std::unique_ptr<sqlite3, db_closer>;
 using stmt_ptr = std::unique_ptr<sqlite3_stmt, stmt_finalizer>;
 
 std::string printf_string(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -141,7 +125,10 @@ std::string_view other_markup(std::string_view text)
 struct cell {
     int type = SQLITE_NULL;
     long long integer = 0;          /* sqlite3_column_int64: what a screen reads */
-    std::optional<std::string> text;  /* sqlite3_column_text; none for NULL */
+    /* sqlite3_column_text up to its first NUL byte, as the screens read
+     * it (a C string); none for NULL. */
+    std::optional<std::string> text;
+    std::size_t bytes = 0;  /* the text's whole length */
 };
 using row_t = std::vector<cell>;
 
@@ -160,24 +147,23 @@ struct table_data {
     }
 };
 
-/* Counts and prints findings. */
+/* Counts findings and writes them to out. */
 class checker {
 public:
-    explicit checker(std::string db) : db_(std::move(db)) {}
+    checker(std::string db, std::FILE *out) : db_(std::move(db)), out_(out) {}
 
     void report(bool error, const std::string &where, const std::string &text)
     {
-        (error ? errors_ : warnings_)++;
-        std::printf("%s: %s%s%s: %s\n", db_.c_str(), where.c_str(), where.empty() ? "" : ": ",
-                    error ? "error" : "warning", text.c_str());
+        (error ? counts_.errors : counts_.warnings)++;
+        std::fprintf(out_, "%s: %s%s%s: %s\n", db_.c_str(), where.c_str(), where.empty() ? "" : ": ",
+                     error ? "error" : "warning", text.c_str());
     }
-    int errors() const { return errors_; }
-    int warnings() const { return warnings_; }
+    refdb_findings counts() const { return counts_; }
 
 private:
     std::string db_;
-    int errors_ = 0;
-    int warnings_ = 0;
+    std::FILE *out_;
+    refdb_findings counts_;
 };
 
 /* Findings about one row of one table. */
@@ -330,13 +316,25 @@ std::optional<table_data> read_table(sqlite3 *db, const char *sql, checker &c)
             int col = static_cast<int>(i);
             row[i].type = sqlite3_column_type(st.get(), col);
             row[i].integer = sqlite3_column_int64(st.get(), col);
-            if (const unsigned char *text = sqlite3_column_text(st.get(), col))
-                row[i].text = std::string(reinterpret_cast<const char *>(text),
-                                          static_cast<std::size_t>(sqlite3_column_bytes(st.get(), col)));
+            if (const unsigned char *text = sqlite3_column_text(st.get(), col)) {
+                row[i].text = std::string(reinterpret_cast<const char *>(text));
+                row[i].bytes = static_cast<std::size_t>(sqlite3_column_bytes(st.get(), col));
+            }
         }
     }
     if (rc != SQLITE_DONE)
         c.report(true, where, printf_string("reading stops after row %zu: %s", t.rows.size(), sqlite3_errmsg(db)));
+    /* The checks below see what the screens see; what they do not see is
+     * said here. */
+    for (std::size_t r = 0; r < t.rows.size(); ++r) {
+        for (std::size_t i = 0; i < t.columns.size(); ++i) {
+            const cell &v = t.rows[r][i];
+            if (v.text && v.bytes > v.text->size())
+                row_check(c, t, r).warning(printf_string("%s holds a NUL byte after %zu bytes: the screens read "
+                                                         "only the text before it",
+                                                         t.columns[i].c_str(), v.text->size()));
+        }
+    }
     if (t.rows.empty())
         c.report(false, where, "no rows: the screen that reads it shows nothing from it");
     return t;
@@ -353,7 +351,7 @@ std::vector<bool> rows_in_use(checker &c, const table_data &t, int size, const c
         row_check x(c, t, r);
         if (x.int32(use) == 0)
             continue;
-        if (kept++ == size) {
+        if (kept++ >= size) {
             x.error(beyond);
             continue;
         }
@@ -539,50 +537,16 @@ void check_controloption(checker &c, const table_data &t)
 
 }  // namespace
 
-int main(int argc, char **argv)
+refdb_findings refdb_check(sqlite3 *db, const std::string &name, std::FILE *out)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0)) {
-        std::fputs(USAGE, stdout);
-        return 0;
-    }
-    if (argc != 2 || argv[1][0] == '\0' || (argv[1][0] == '-' && argv[1][1] != '\0')) {
-        std::fputs(USAGE, stderr);
-        return 2;
-    }
-    const std::string path = argv[1];
-
-    /* Only a regular file: a FIFO or a device would hang or never end. */
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        std::fprintf(stderr, "refdb-check: %s: %s\n", path.c_str(), std::strerror(errno));
-        return 2;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        std::fprintf(stderr, "refdb-check: %s: not a regular file\n", path.c_str());
-        return 2;
-    }
-    sqlite3 *raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    db_ptr db(raw);
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        std::fprintf(stderr, "refdb-check: %s: cannot be read as a database: %s\n", path.c_str(),
-                     db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc));
-        return 2;
-    }
-
-    checker c(path);
-    if (auto t = read_table(db.get(), LOAD_STATUS_QUERY, c))
+    checker c(name, out);
+    if (auto t = read_table(db, LOAD_STATUS_QUERY, c))
         check_loadstatus(c, *t);
-    if (auto t = read_table(db.get(), SELF_DIAGNOSIS_QUERY, c))
+    if (auto t = read_table(db, SELF_DIAGNOSIS_QUERY, c))
         check_selfdiagnosis(c, *t);
-    if (auto t = read_table(db.get(), FORCE_RUN_QUERY, c))
+    if (auto t = read_table(db, FORCE_RUN_QUERY, c))
         check_forcerun(c, *t);
-    if (auto t = read_table(db.get(), CONTROL_OPTION_QUERY, c))
+    if (auto t = read_table(db, CONTROL_OPTION_QUERY, c))
         check_controloption(c, *t);
-
-    std::fprintf(stderr, "refdb-check: %s: %d error%s, %d warning%s\n", path.c_str(), c.errors(),
-                 c.errors() == 1 ? "" : "s", c.warnings(), c.warnings() == 1 ? "" : "s");
-    return c.errors() > 0 ? 1 : 0;
+    return c.counts();
 }
