@@ -9,6 +9,7 @@
 #ifndef EM_REFERENCE_TABLES_H
 #define EM_REFERENCE_TABLES_H
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -45,6 +46,26 @@ inline constexpr std::size_t CONTROL_OPTION_TEXT_MAX = 49;
  * (so the "<br>" between two IDs separates them): an ID holding one of them
  * can never be found. */
 inline constexpr std::string_view LOAD_ID_SEPARATORS = "<br>";
+
+/* The force-run commands and the status each stands for, tried in this
+ * order by forcerun_status_of; the micom answers exactly these commands.
+ * Each is a prefix test over exactly the prefix's length, so
+ * "SET_KEY_FORCE_TEST_RUN12" is RUN1 and a truncated
+ * "SET_KEY_FORCE_TEST_LONG" is nothing. */
+struct forcerun_status_prefix {
+    std::string_view prefix;
+    int status;
+};
+inline constexpr std::array<forcerun_status_prefix, 8> FORCE_RUN_STATUS_BY_PREFIX = {{
+    {"SET_KEY_FORCE_TEST_RUN1", 1},
+    {"SET_KEY_FORCE_TEST_RUN2", 2},
+    {"SET_KEY_FORCE_TEST_RUN3", 3},
+    {"SET_KEY_FORCE_TEST_RUN4", 4},
+    {"SET_KEY_FORCE_TEST_RDEF", 16},
+    {"SET_KEY_FORCE_TEST_FDEF", 17},
+    {"SET_KEY_FORCE_TEST_FCVDEF", 18},
+    {"SET_KEY_FORCE_TEST_LONGDEF", 32},
+}};
 
 /* Force-run status of a command by the first prefix that matches:
  * SET_KEY_FORCE_TEST_RUN1..RUN4 give 1..4, RDEF 16, FDEF 17, FCVDEF 18,

@@ -16,6 +16,7 @@
  */
 #include "micom_sim.h"
 #include "option_layout.h"
+#include "reference_tables.h"
 
 #include <dlog.h>
 #include <vconf.h>
@@ -98,21 +99,8 @@ constexpr std::array<int, OPTION_COUNT> INITIAL_OPTION_VALUES = {{
     0, 0, 0, 2, 3, 2, 2, 0, 2, 2, 2, 0, 0, 2, 5, 3, 0, 3,
 }};
 
-struct force_run_def {
-    std::string_view command;
-    int status;
-};
-constexpr std::array<force_run_def, 9> FORCE_RUNS = {{
-    {"SET_KEY_FORCE_TEST_RUN1", 1},
-    {"SET_KEY_FORCE_TEST_RUN2", 2},
-    {"SET_KEY_FORCE_TEST_RUN3", 3},
-    {"SET_KEY_FORCE_TEST_RUN4", 4},
-    {"SET_KEY_FORCE_TEST_RDEF", 16},
-    {"SET_KEY_FORCE_TEST_FDEF", 17},
-    {"SET_KEY_FORCE_TEST_FCVDEF", 18},
-    {"SET_KEY_FORCE_TEST_LONGDEF", 32},
-    {"SET_KEY_FORCE_TEST_CANCEL", FORCE_RUN_CANCELLED},
-}};
+/* The cancel command of the sample database; the micom reports 15 after it. */
+constexpr std::string_view FORCE_RUN_CANCEL_COMMAND = "SET_KEY_FORCE_TEST_CANCEL";
 
 struct sim_state {
     micom_config config;
@@ -368,10 +356,10 @@ int take_option(std::string_view command)
     return 1;
 }
 
-void force_run(const force_run_def &run, double now)
+void force_run(int status, double now)
 {
-    put_int(KEY_FORCE_RUN_STATUS, run.status);
-    sim.rollback_at = (sim.config.rollback && run.status != FORCE_RUN_CANCELLED)
+    put_int(KEY_FORCE_RUN_STATUS, status);
+    sim.rollback_at = (sim.config.rollback && status != FORCE_RUN_CANCELLED)
                           ? now + ROLLBACK_DELAY
                           : -1;
 }
@@ -556,9 +544,14 @@ int micom_sim_command(const char *command, double now)
     } else if (cmd.starts_with("SET_OPTION_")) {
         return take_option(cmd);
     } else {
-        for (const force_run_def &run : FORCE_RUNS) {
-            if (cmd == run.command) {
-                force_run(run, now);
+        if (cmd == FORCE_RUN_CANCEL_COMMAND) {
+            force_run(FORCE_RUN_CANCELLED, now);
+            return 1;
+        }
+        /* The micom takes the commands the screens map to a status, exactly. */
+        for (const forcerun_status_prefix &run : FORCE_RUN_STATUS_BY_PREFIX) {
+            if (cmd == run.prefix) {
+                force_run(run.status, now);
                 return 1;
             }
         }
