@@ -9,6 +9,7 @@
  * every value written there is printed as one line on standard output.
  */
 #include "micom_args.h"
+#include "micom_channel.h"
 #include "micom_sim.h"
 #include "text_util.h"
 
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr const char *KEY_TX_MESSAGE = "memory/refrigerator/TxMessage";
 constexpr double TICK_PERIOD = 0.05;
 
 Ecore_Timer *tick_timer = nullptr;
@@ -109,21 +109,21 @@ int main(int argc, char **argv)
         ecore_shutdown();
         return 1;
     }
-    if (vconf_notify_key_changed(KEY_TX_MESSAGE, _tx_message_changed_cb, nullptr) != VCONF_OK) {
-        std::fprintf(stderr, "micom-service: cannot watch %s\n", KEY_TX_MESSAGE);
+    if (vconf_notify_key_changed(VCONFKEY_REFRIGERATOR_TX_MESSAGE, _tx_message_changed_cb, nullptr) != VCONF_OK) {
+        std::fprintf(stderr, "micom-service: cannot watch %s\n", VCONFKEY_REFRIGERATOR_TX_MESSAGE);
         ecore_shutdown();
         return 1;
     }
     exit_handler = ecore_event_handler_add(ECORE_EVENT_SIGNAL_EXIT, _exit_signal_cb, nullptr);
     tick_timer = ecore_timer_add(TICK_PERIOD, _tick_cb, nullptr);
 
-    char *model = vconf_get_str("memory/refrigerator/ModelName");
+    char *model = vconf_get_str(VCONFKEY_REFRIGERATOR_MODEL_NAME);
     say(std::string("ready (model ") + (model ? model : "?") + ", platform " +
         vconf_store_dir() + ")");
     std::free(model);
     ecore_main_loop_begin();
 
-    vconf_ignore_key_changed(KEY_TX_MESSAGE, _tx_message_changed_cb);
+    vconf_ignore_key_changed(VCONFKEY_REFRIGERATOR_TX_MESSAGE, _tx_message_changed_cb);
     ecore_timer_del(tick_timer);
     ecore_event_handler_del(exit_handler);
     ecore_shutdown();

@@ -15,6 +15,7 @@
  * keys the application reads when its test view is built.
  */
 #include "micom_sim.h"
+#include "micom_channel.h"
 #include "option_layout.h"
 #include "reference_tables.h"
 
@@ -34,23 +35,9 @@ namespace {
 
 constexpr const char *TAG = "MICOM_SERVICE";
 
-constexpr const char *KEY_MODEL_NAME = "memory/refrigerator/ModelName";
-constexpr const char *KEY_ICE_MAKER = "db/refrigerator/ModelSupportedIceMaker";
-constexpr const char *KEY_DEVELOPER_MODE = "memory/refrigerator/EngineerDeveloperMode";
-constexpr const char *KEY_ERROR_LIST = "memory/refrigerator/ErrorList";
-constexpr const char *KEY_ERROR_HISTORY = "db/refrigerator/ErrorHistory";
-constexpr const char *KEY_FORCE_RUN_STATUS = "memory/refrigerator/ForceRunStatus";
-constexpr const char *KEY_LOAD_STATUS = "memory/refrigerator/LoadStatus";
-constexpr const char *KEY_YEAR = "db/refrigerator/MicomInfoYear";
-constexpr const char *KEY_PROJECT = "db/refrigerator/MicomInfoProject";
-constexpr const char *KEY_VERSION = "db/refrigerator/MicomInfoVersion";
-constexpr const char *KEY_USED_MONTH = "db/refrigerator/MicomUsedMonth";
-constexpr const char *KEY_DIODE_OPTION = "db/refrigerator/ModelDiodeOption";
-constexpr const char *KEY_LANGUAGE = "db/menu_widget/language";
-constexpr const char *KEY_REGION = "db/setting/region_code";
 constexpr std::array<const char *, 4> KEY_WATT = {
-    "memory/refrigerator/SmartGridWatt1", "memory/refrigerator/SmartGridWatt2",
-    "memory/refrigerator/SmartGridWatt3", "memory/refrigerator/SmartGridWatt4"};
+    VCONFKEY_REFRIGERATOR_SMART_GRID_WATT1, VCONFKEY_REFRIGERATOR_SMART_GRID_WATT2,
+    VCONFKEY_REFRIGERATOR_SMART_GRID_WATT3, VCONFKEY_REFRIGERATOR_SMART_GRID_WATT4};
 
 /* Firmware identity reported on the version request. */
 constexpr int FIRMWARE_YEAR = 0x25;
@@ -178,11 +165,11 @@ void adopt_error_list(std::string_view text)
 /* Adds a code to the stored error history unless it is there already. */
 void record_in_history(const std::string &code)
 {
-    key_text stored(key_exists(KEY_ERROR_HISTORY) ? vconf_get_str(KEY_ERROR_HISTORY) : nullptr);
+    key_text stored(key_exists(VCONFKEY_REFRIGERATOR_ERROR_HISTORY) ? vconf_get_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY) : nullptr);
     std::optional<std::string> text = error_history_add(stored ? stored.get() : "", code);
     if (!text)
         return;
-    put_str(KEY_ERROR_HISTORY, *text);
+    put_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, *text);
     dlog_print(DLOG_INFO, TAG, "error %s recorded in the history", code.c_str());
 }
 
@@ -254,7 +241,7 @@ void step_second()
     const load_set on = loads_at(sim.second);
     sim.energy += power_of(on) * 100LL;
     if (sim.next_second < sim.load_until)
-        put_str(KEY_LOAD_STATUS, load_status_text(on));
+        put_str(VCONFKEY_REFRIGERATOR_LOAD_STATUS, load_status_text(on));
     ++sim.second;
     sim.next_second += 1.0;
 }
@@ -273,7 +260,7 @@ void report_energy()
 void end_self_test(const char *why)
 {
     sim.self_test = false;
-    put_str(KEY_ERROR_LIST, error_list_text(sim.errors.size()));
+    put_str(VCONFKEY_REFRIGERATOR_ERROR_LIST, error_list_text(sim.errors.size()));
     dlog_print(DLOG_INFO, TAG, "self test ended (%s)", why);
 }
 
@@ -298,7 +285,7 @@ void self_test_progress(double now)
     for (std::size_t i = sim.self_test_found; i < due; ++i)
         record_in_history(sim.errors[i]);
     sim.self_test_found = due;
-    put_str(KEY_ERROR_LIST, error_list_text(due));
+    put_str(VCONFKEY_REFRIGERATOR_ERROR_LIST, error_list_text(due));
 }
 
 void start_self_test(double now)
@@ -309,16 +296,16 @@ void start_self_test(double now)
     sim.self_test = true;
     sim.self_test_start = now;
     sim.self_test_found = 0;
-    put_str(KEY_ERROR_LIST, error_list_text(0));
+    put_str(VCONFKEY_REFRIGERATOR_ERROR_LIST, error_list_text(0));
     dlog_print(DLOG_INFO, TAG, "self test started");
 }
 
 void answer_version()
 {
-    put_int(KEY_YEAR, FIRMWARE_YEAR);
-    put_int(KEY_PROJECT, FIRMWARE_PROJECT);
-    put_int(KEY_VERSION, FIRMWARE_VERSION);
-    put_int(KEY_USED_MONTH, USED_MONTHS);
+    put_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR, FIRMWARE_YEAR);
+    put_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT, FIRMWARE_PROJECT);
+    put_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION, FIRMWARE_VERSION);
+    put_int(VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH, USED_MONTHS);
 }
 
 void answer_option_data()
@@ -358,7 +345,7 @@ int take_option(std::string_view command)
 
 void force_run(int status, double now)
 {
-    put_int(KEY_FORCE_RUN_STATUS, status);
+    put_int(VCONFKEY_REFRIGERATOR_FORCERUN_STATUS, status);
     sim.rollback_at = (sim.config.rollback && status != FORCE_RUN_CANCELLED)
                           ? now + ROLLBACK_DELAY
                           : -1;
@@ -369,34 +356,34 @@ void write_start_keys()
     const micom_config &c = sim.config;
     auto wanted = [&](const char *key) { return c.reset || !key_exists(key); };
 
-    if (c.model_given || wanted(KEY_MODEL_NAME))
-        put_str(KEY_MODEL_NAME, c.model);
-    if (wanted(KEY_ICE_MAKER))
-        put_int(KEY_ICE_MAKER, ICE_MAKER_VALUE);
-    if (wanted(KEY_DEVELOPER_MODE))
-        put_int(KEY_DEVELOPER_MODE, 0);
-    if (wanted(KEY_LANGUAGE))
-        put_str(KEY_LANGUAGE, "en_US.UTF-8");
-    if (wanted(KEY_REGION))
-        put_str(KEY_REGION, "KR");
-    if (wanted(KEY_FORCE_RUN_STATUS))
-        put_int(KEY_FORCE_RUN_STATUS, 0);
+    if (c.model_given || wanted(VCONFKEY_REFRIGERATOR_MODEL_NAME))
+        put_str(VCONFKEY_REFRIGERATOR_MODEL_NAME, c.model);
+    if (wanted(VCONFKEY_REFRIGERATOR_MODEL_SUPPORTED_ICEMAKER))
+        put_int(VCONFKEY_REFRIGERATOR_MODEL_SUPPORTED_ICEMAKER, ICE_MAKER_VALUE);
+    if (wanted(VCONFKEY_REFRIGERATOR_ENGINEER_DEVELOPER_MODE))
+        put_int(VCONFKEY_REFRIGERATOR_ENGINEER_DEVELOPER_MODE, 0);
+    if (wanted(VCONFKEY_LANGSET))
+        put_str(VCONFKEY_LANGSET, "en_US.UTF-8");
+    if (wanted(VCONFKEY_REGIONCODE))
+        put_str(VCONFKEY_REGIONCODE, "KR");
+    if (wanted(VCONFKEY_REFRIGERATOR_FORCERUN_STATUS))
+        put_int(VCONFKEY_REFRIGERATOR_FORCERUN_STATUS, 0);
 
-    if (c.link_down || c.errors_given || wanted(KEY_ERROR_LIST)) {
-        put_str(KEY_ERROR_LIST, error_list_text(sim.errors.size()));
+    if (c.link_down || c.errors_given || wanted(VCONFKEY_REFRIGERATOR_ERROR_LIST)) {
+        put_str(VCONFKEY_REFRIGERATOR_ERROR_LIST, error_list_text(sim.errors.size()));
     } else {
-        key_text stored(vconf_get_str(KEY_ERROR_LIST));
+        key_text stored(vconf_get_str(VCONFKEY_REFRIGERATOR_ERROR_LIST));
         if (stored)
             adopt_error_list(stored.get());
     }
     if (c.history_given)
-        put_str(KEY_ERROR_HISTORY, c.history);
-    else if (wanted(KEY_ERROR_HISTORY))
-        put_str(KEY_ERROR_HISTORY, "E");
+        put_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, c.history);
+    else if (wanted(VCONFKEY_REFRIGERATOR_ERROR_HISTORY))
+        put_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, "E");
 
     /* The firmware identity is an answer: a silent micom gives none. */
     if (!c.silent &&
-        (wanted(KEY_YEAR) || wanted(KEY_PROJECT) || wanted(KEY_VERSION) || wanted(KEY_USED_MONTH)))
+        (wanted(VCONFKEY_REFRIGERATOR_MICOM_INFO_YEAR) || wanted(VCONFKEY_REFRIGERATOR_MICOM_INFO_PROJECT) || wanted(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION) || wanted(VCONFKEY_REFRIGERATOR_MICOM_USED_MONTH)))
         answer_version();
 
     for (int k = 0; k < OPTION_BYTES; ++k) {
@@ -502,7 +489,7 @@ void micom_sim_tick(double now)
     }
     if (sim.rollback_at >= 0 && now >= sim.rollback_at) {
         sim.rollback_at = -1;
-        put_int(KEY_FORCE_RUN_STATUS, 0);
+        put_int(VCONFKEY_REFRIGERATOR_FORCERUN_STATUS, 0);
         dlog_print(DLOG_INFO, TAG, "force-run status overwritten with 0");
     }
     self_test_progress(now);
@@ -530,10 +517,10 @@ int micom_sim_command(const char *command, double now)
     if (cmd == "REQ_STATUS_REQUEST_VERSION") {
         answer_version();
     } else if (cmd == "REQ_STATUS_REQUEST_MODELOPTION") {
-        put_int(KEY_DIODE_OPTION, MODEL_DIODE_OPTION);
+        put_int(VCONFKEY_REFRIGERATOR_MODELDIODEOPTION, MODEL_DIODE_OPTION);
     } else if (cmd == "REQ_STATUS_LOAD_STATUS") {
         sim.load_until = now + LOAD_STATUS_WINDOW;
-        put_str(KEY_LOAD_STATUS, load_status_text(loads_at(sim.second)));
+        put_str(VCONFKEY_REFRIGERATOR_LOAD_STATUS, load_status_text(loads_at(sim.second)));
     } else if (cmd == "REQ_STATUS_WORK_SELF_TEST") {
         start_self_test(now);
     } else if (cmd == "REQ_STATUS_STOP_SELF_TEST") {
