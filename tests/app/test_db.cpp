@@ -80,6 +80,15 @@ TEST_F(DbTest, TableReadPathAndFailedSteps)
     std::string model(99 - (profile + "//db/engineer_mode.db").size(), 'm');
     EXPECT_EQ(db_compose_path(model.c_str()).value().size(), 99u);
     EXPECT_EQ(db_compose_path((model + "m").c_str()), std::nullopt);  // past 99 characters
+    // A name that would leave the profile, or is no plain name, is refused.
+    const std::vector<std::string> refused{"../outside", "..",   "a/b", "/abs", ".hidden",
+                                           "RF 1",       "RF\n1", "RF<1>", "",    std::string(65, 'm')};
+    for (const std::string &name : refused) {
+        clear_log();
+        EXPECT_EQ(db_compose_path(name.c_str()), std::nullopt) << name;
+        EXPECT_TRUE(logged("E/-: db.cpp: db_compose_path(") && logged("> model name refused: "));
+    }
+    EXPECT_EQ(db_compose_path("RF-DEMO_01.v2").value(), profile + "/RF-DEMO_01.v2/db/engineer_mode.db");
 
     auto failed_step = [](const char *sql) {
         db_table_read table;

@@ -35,14 +35,11 @@ TEST_F(DbFileTest, AFifoOrALinkInPlaceOfTheDatabaseIsRefusedAtOnce)
     std::filesystem::create_directories(db_dir);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     set_str("memory/refrigerator/ModelName", "M1");
-    clear_log();
-    EXPECT_EQ(db_open(path.c_str()), PRIVATE_APP_ERROR_DB_FAILED);
-    EXPECT_TRUE(logged("E/-: db.cpp: db_open(") &&
-                logged("> " + path + " is not a regular file (a link, a FIFO or a device): refused"));
     {
         db_table_read table;  // the screens' read fails as at a missing database
         EXPECT_STREQ(table.open("t", "SELECT v FROM t"), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)");
     }
+    EXPECT_TRUE(logged("> " + path + " is not a regular file (a link, a FIFO or a device): refused"));
 
     std::filesystem::remove(path);
     std::filesystem::create_symlink(good, path);
