@@ -101,15 +101,14 @@ protected:
             set_int(option_byte_key(k).c_str(), bytes[k]);
     }
     static void press() { click_at(450 + 105, 1455 + 30); }
-    /* The pending refresh, now: what the timer does when it fires. */
+    /* What the pending refresh does when it fires. */
     static void refresh_now()
     {
         delete_controloption();
         onOptionAllSavedCb(nullptr);
     }
     static bool blocked() { return evas_object_visible_get(appdata_get_block_edje()); }
-    /* Runs the loop until the view is unblocked (at most limit seconds
-     * after since); the seconds from since to then. */
+    /* Seconds from since until the view is unblocked (limit at most). */
     static double unblocked_after(double since, double limit)
     {
         while (blocked() && ecore_time_get() - since < limit)
@@ -124,7 +123,6 @@ protected:
         return n;
     }
     static Elm_Object_Item *selected_sub() { return elm_list_selected_item_get(get_li_sub()); }
-    /* Reopens the test view, then the screen. */
     void reopen()
     {
         press_back();
@@ -156,8 +154,7 @@ TEST_F(ControlOptionTest, OpeningRequestsBlocksListsAndRefreshesAfterTwoSeconds)
     EXPECT_EQ(part("content.text"),
               "Please click the 'Save Option' button on the end of the option list.");
 
-    // The micom's answer arrives; the refresh shows it two seconds after
-    // the tap, not before.
+    // The micom's answer arrives; the refresh shows it 2 s after the tap.
     bytes[1] = 0x06;  // option 1 = 3
     set_bytes(bytes);
     double refreshed = unblocked_after(pressed, 5.0);
@@ -224,8 +221,7 @@ TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
     press();
     EXPECT_EQ(rows(get_li_main()), (rows_t{"Save Option"}));
 
-    // With option 3 read last the count is 4: options 4 to 9 are read but
-    // not listed.
+    // Option 3 read last makes the count 4: options 4 to 9 are not listed.
     std::string three_last;
     for (int n : {0, 1, 2, 4, 5, 6, 7, 8, 9, 3})
         three_last += option(n, 1, "N" + std::to_string(n));
@@ -283,8 +279,7 @@ TEST_F(ControlOptionTest, VisibilityAndReportFormByDeveloperValue)
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "2: Pitcher", "3: Dispenser", "4: Combo",
                                            "6: Last", "Save Option"}));
 
-    // Developer 1: every named option, and the long form (37 entries in
-    // rows of five, option 5 opening row 2; the log box drops the tabs).
+    // Developer 1: every named option, and the long form (rows of five).
     set_int(DEVELOPER, 1);
     set_int(ICEMAKER, 3);
     reopen();
