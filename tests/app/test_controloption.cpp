@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common.h"
 #include "controloption.h"
 #include "fixture.h"
 #include "fridge-function-test/micom_channel.h"
@@ -34,7 +35,7 @@ const std::string CREATE =
 
 /* One row of the controloption table. */
 std::string db_row(int main, int sub, int length, const std::string &name, const std::string &desc,
-                int developer_only = 0, int support = -1)
+                   int developer_only = 0, int support = -1)
 {
     return "INSERT INTO controloption VALUES(" + std::to_string(developer_only) + ", " +
            std::to_string(support) + ", " + std::to_string(main) + ", " + std::to_string(sub) +
@@ -42,30 +43,28 @@ std::string db_row(int main, int sub, int length, const std::string &name, const
            desc + "', '" + desc + " KR');";
 }
 
-/* All rows of an option: 2^length choices described "vJ". */
+/* All rows of an option: 2^length choices (16 at most) described "vJ". */
 std::string option(int main, int length, const std::string &name, int developer_only = 0,
                    int support = -1)
 {
     std::string sql;
-    int rows = std::max(1, 1 << std::max(0, length));
-    for (int j = 0; j < rows && j < 16; j++)
+    for (int j = 0; j < std::min(16, 1 << std::max(0, length)); j++)
         sql += db_row(main, j, length, name, "v" + std::to_string(j), developer_only, support);
     return sql;
 }
 
-/* Every write to TxMessage and the 13 option keys, as a watcher in another
- * process would see it (the value read when the notification runs). */
+/* Every write to TxMessage and the 13 option keys, stamped, as a watcher in
+ * another process would see it (the value read when the notification runs). */
 struct key_watch {
     std::vector<std::pair<double, std::string>> writes;
 
     static void changed_cb(keynode_t *node, void *data)
     {
-        auto *watch = static_cast<key_watch *>(data);
         std::string value = vconf_keynode_get_type(node) == VCONF_TYPE_STRING
                                 ? vconf_keynode_get_str(node)
                                 : std::to_string(vconf_keynode_get_int(node));
-        watch->writes.emplace_back(ecore_time_get(),
-                                   std::string(vconf_keynode_get_name(node)) + "=" + value);
+        static_cast<key_watch *>(data)->writes.emplace_back(
+            ecore_time_get(), std::string(vconf_keynode_get_name(node)) + "=" + value);
     }
     void start()
     {
@@ -101,29 +100,15 @@ protected:
         for (int k = 0; k < OPTION_BYTES; k++)
             set_int(option_byte_key(k).c_str(), bytes[k]);
     }
-    static int get_int(const std::string &key)
-    {
-        int value = -1;
-        vconf_get_int(key.c_str(), &value);
-        return value;
-    }
-    static option_bytes key_bytes()
-    {
-        option_bytes bytes{};
-        for (int k = 0; k < OPTION_BYTES; k++)
-            bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)));
-        return bytes;
-    }
     static void press() { click_at(450 + 105, 1455 + 30); }
-    /* The pending refresh, now: what the timer does when it fires. */
+    /* What the pending refresh does when it fires. */
     static void refresh_now()
     {
         delete_controloption();
         onOptionAllSavedCb(nullptr);
     }
     static bool blocked() { return evas_object_visible_get(appdata_get_block_edje()); }
-    /* Runs the loop until the view is unblocked (at most limit seconds
-     * after since); the seconds from since to then. */
+    /* Seconds from since until the view is unblocked (limit at most). */
     static double unblocked_after(double since, double limit)
     {
         while (blocked() && ecore_time_get() - since < limit)
@@ -133,18 +118,16 @@ protected:
     static int count_of(const std::string &text, const std::string &needle)
     {
         int n = 0;
-        for (std::size_t at = text.find(needle); at != std::string::npos;
-             at = text.find(needle, at + 1))
+        for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
             n++;
         return n;
     }
     static Elm_Object_Item *selected_sub() { return elm_list_selected_item_get(get_li_sub()); }
-    static std::string report(const std::string &title, const std::vector<std::string> &lines)
+    void reopen()
     {
-        std::string text = "<br>" + title;
-        for (const std::string &line : lines)
-            text += "<br>" + line;
-        return text + "<br>" + END;
+        press_back();
+        open_test_view();
+        press();
     }
 
     key_watch watch_;
@@ -165,37 +148,27 @@ TEST_F(ControlOptionTest, OpeningRequestsBlocksListsAndRefreshesAfterTwoSeconds)
     EXPECT_EQ(get_mode(), 6);
     EXPECT_TRUE(blocked());
     EXPECT_EQ(get_str(TX), "REQ_STATUS_OPTION_DATA");
-    EXPECT_TRUE(logged("> [_btn_controloption_cb:") &&
-                logged("] vconf set VCONFKEY_REFRIGERATOR_TX_MESSAGE : 0"));
-    EXPECT_TRUE(logged("> Option List update, count = 5"));
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Model", "1: Capacity", "4: Offset", "Save Option"}));
     EXPECT_EQ(log_text(), "<br>=== OPTION === <br>" + END);
     EXPECT_EQ(part("list.name"), i18n_get_text("REFLCD_NV2_EM_FRIDGE_REF_OPTION"));
-    EXPECT_EQ(part("time"), "-");
     EXPECT_EQ(part("content.text"),
               "Please click the 'Save Option' button on the end of the option list.");
-    EXPECT_EQ(is_working_controloption(), 1);
 
-    // The micom's answer arrives; the refresh shows it two seconds after
-    // the tap, not before.
+    // The micom's answer arrives; the refresh shows it 2 s after the tap.
     bytes[1] = 0x06;  // option 1 = 3
     set_bytes(bytes);
     double refreshed = unblocked_after(pressed, 5.0);
     EXPECT_GE(refreshed, 1.8);  // timers count from the loop's time, a little before the press
     EXPECT_LT(refreshed, 4.0);
-    EXPECT_EQ(is_working_controloption(), 0);
-    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ",
-                                 {"Opt  00 : 13", "Opt  01 : 3", "Opt  02 : 0", "Opt  03 : 0",
-                                  "Opt  04 : 2"}));
+    EXPECT_EQ(log_text(), "<br>=== DISPLAY MICOM OPTION === <br>Opt  00 : 13<br>Opt  01 : 3"
+                          "<br>Opt  02 : 0<br>Opt  03 : 0<br>Opt  04 : 2<br>" + END);
 
-    // Reopening in Korean shows the Korean notice.
     set_str("db/menu_widget/language", "ko_KR.UTF-8");
     press();
     EXPECT_EQ(part("content.text"),
               "설정한 옵션을 저장하려면 리스트 마지막에 있는 'Save Option' 버튼을 누르세요.");
 
-    // Another mode stops the pending refresh and lifts the block; nothing
-    // fires later.
+    // Another mode stops the pending refresh and lifts the block.
     start_mode(4);
     EXPECT_EQ(is_working_controloption(), 0);
     EXPECT_FALSE(blocked());
@@ -213,45 +186,28 @@ TEST_F(ControlOptionTest, OpeningRequestsBlocksListsAndRefreshesAfterTwoSeconds)
     EXPECT_EQ(get_mode(), 4);
 }
 
-TEST_F(ControlOptionTest, BytesGoThroughTheLayoutAndUnreadableKeysKeepTheirByte)
+TEST_F(ControlOptionTest, KeysAreReadByTheirLowByteAndUnreadableKeysKeepTheirByte)
 {
     make_db("RF1", CREATE + option(0, 4, "Model"));
-    option_bytes bytes{};
-    bytes[0] = 0x5A;
-    set_bytes(bytes);
-    set_int(option_byte_key(4).c_str(), 300);        // contributes 44 = 0b00101100
+    set_int(option_byte_key(4).c_str(), 300);        // low byte 44: option 9 = 2
     set_str(option_byte_key(6).c_str(), "not int");  // unreadable
     open_test_view();
     press();
-
-    EXPECT_EQ(_get_saved_option_value(0), 13);
-    EXPECT_EQ(_get_saved_option_value(4), 2);
-    EXPECT_EQ(_get_saved_option_value(9), 2);   // byte 4 bits 1-2
-    EXPECT_EQ(_get_saved_option_value(11), 1);  // bits 3-4
-    EXPECT_EQ(_get_saved_option_value(12), 1);  // bits 5-6
-    EXPECT_EQ(_get_saved_option_value(17), 0);  // bit 7
+    EXPECT_EQ(_get_saved_option_value(9), 2);
     EXPECT_TRUE(logged("> Fail to get db/refrigerator/RefOption07: byte 6 kept as 0"));
-    clear_log();
-    EXPECT_EQ(_get_saved_option_value(37), 255);
     EXPECT_EQ(_get_changing_option_value(-1), 255);
-    EXPECT_EQ(log_count("> Out of range option number!"), 2);
-
-    // Setting option 2 to 3 stores 1 (width 1), option 20 to 9 stores 1
-    // (width 3); only the working copy changes.
-    _set_changing_option_value(2, 3);
-    _set_changing_option_value(20, 9);
     _set_changing_option_value(37, 1);
-    EXPECT_TRUE(logged("> Out of range changing option number!"));
-    EXPECT_EQ(_get_changing_option_value(2), 1);
-    EXPECT_EQ(_get_changing_option_value(20), 1);
-    EXPECT_EQ(_get_saved_option_value(2), 0);
-    EXPECT_EQ(_get_changing_option_value(0), 13);
+    EXPECT_TRUE(logged("> Out of range option number!") && logged("> Out of range changing option number!"));
 
-    // A key read once keeps its byte when it becomes unreadable again.
+    // An edit changes the working copy only; a re-read drops it. A key read
+    // once keeps its byte when it becomes unreadable again.
+    _set_changing_option_value(2, 1);
+    EXPECT_EQ(_get_changing_option_value(2), 1);
+    EXPECT_EQ(_get_saved_option_value(2), 0);
     set_int(option_byte_key(6).c_str(), 0x1C);  // option 20 = 7
     _read_option_vconf();
     EXPECT_EQ(_get_saved_option_value(20), 7);
-    EXPECT_EQ(_get_changing_option_value(2), 0);  // the edit is gone
+    EXPECT_EQ(_get_changing_option_value(2), 0);
     set_str(option_byte_key(6).c_str(), "again");
     _read_option_vconf();
     EXPECT_EQ(_get_saved_option_value(20), 7);
@@ -262,21 +218,13 @@ TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
 {
     open_test_view();  // no model name: an empty table, only the Save row
     EXPECT_TRUE(logged("> (NULL == modelNmae) -> _controloption_db_read() return"));
-    EXPECT_TRUE(logged("controloption.cpp: _init_controloptionInfo("));
     press();
     EXPECT_EQ(rows(get_li_main()), (rows_t{"Save Option"}));
 
-    // Options 0 to 9 give a count of 10; with option 3 last, 4 (options 4 to
-    // 9 are read but not listed).
-    std::string ascending, three_last;
-    for (int n : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9})
-        ascending += option(n, 1, "N" + std::to_string(n));
+    // Option 3 read last makes the count 4: options 4 to 9 are not listed.
+    std::string three_last;
     for (int n : {0, 1, 2, 4, 5, 6, 7, 8, 9, 3})
         three_last += option(n, 1, "N" + std::to_string(n));
-    make_db("RF1", CREATE + ascending);
-    _controloption_db_read();
-    press();
-    EXPECT_TRUE(logged("> Option List update, count = 10"));
     make_db("RF1", CREATE + three_last);
     _controloption_db_read();
     press();
@@ -291,8 +239,7 @@ TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
     _controloption_db_read();
     make_db("RF1", CREATE + option(0, 1, "A") + db_row(37, 0, 1, "Bad", "x") + option(1, 1, "B"));
     _controloption_db_read();
-    EXPECT_TRUE(logged("E/" EM_PACKAGE_ID ": controloption.cpp: _controloption_db_read(") &&
-                logged("> Out of range: Main number"));
+    EXPECT_TRUE(logged("> Out of range: Main number"));
     press();
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: A", "Save Option"}));
     _display_changing_option_value();
@@ -309,7 +256,6 @@ TEST_F(ControlOptionTest, TableRowsGiveTheCountAndStopAtBadNumbers)
     EXPECT_TRUE(logged("> Out of range: Sub number"));
     set_str("memory/refrigerator/ModelName", "NoSuchModel");
     _controloption_db_read();
-    EXPECT_TRUE(logged("> (PRIVATE_APP_ERROR_OK != db_open(dbFileName)) -> _controloption_db_read() return"));
     press();
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: A", "Save Option"}));
 }
@@ -321,55 +267,40 @@ TEST_F(ControlOptionTest, VisibilityAndReportFormByDeveloperValue)
                        option(4, 1, "Combo", 0, 6) + option(5, 1, "") + option(6, 1, "Last"));
     option_bytes bytes{};
     option_value_set(bytes, 5, 7);
-    option_value_set(bytes, 36, 6);
     set_bytes(bytes);
     open_test_view();
     press();  // developer 0, ice maker 3: support 4 and 6 unsupported
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "3: Dispenser", "6: Last", "Save Option"}));
     refresh_now();
-    EXPECT_EQ(log_text(), report("=== DISPLAY MICOM OPTION === ",
-                                 {"Opt  00 : 0", "Opt  03 : 0", "Opt  05 : 7", "Opt  06 : 0"}));
+    EXPECT_EQ(log_text(), "<br>=== DISPLAY MICOM OPTION === <br>Opt  00 : 0<br>Opt  03 : 0"
+                          "<br>Opt  05 : 7<br>Opt  06 : 0<br>" + END);
     ASSERT_EQ(vconf_unset(ICEMAKER), 0);  // unreadable: every option supported
     press();
     EXPECT_EQ(rows(get_li_main()), (rows_t{"0: Plain", "2: Pitcher", "3: Dispenser", "4: Combo",
                                            "6: Last", "Save Option"}));
 
-    // Developer 1: every named option, and the long form (eight rows,
-    // entries five blanks apart, option 5 opening row 2; the log box drops
-    // the tabs that begin each row, option_data's test sees them).
+    // Developer 1: every named option, and the long form (rows of five).
     set_int(DEVELOPER, 1);
     set_int(ICEMAKER, 3);
-    press_back();
-    open_test_view();
-    press();
+    reopen();
     EXPECT_EQ(rows(get_li_main()).size(), 7u);
     refresh_now();
-    std::string expected;
-    for (int n = 0; n < 37; n++) {
-        expected += std::string(n % 5 == 0 ? "" : "     ") + "Opt  " + (n < 10 ? "0" : "") +
-                    std::to_string(n) + " : " + std::to_string(n == 5 ? 7 : n == 36 ? 6 : 0) +
-                    (n % 5 == 4 ? "<br>" : "");
-    }
-    EXPECT_EQ(log_text(), "<br>=== DISPLAY MICOM OPTION === <br>" + expected + "<br>" + END);
+    EXPECT_EQ(count_of(log_text(), "Opt  "), 37);
+    EXPECT_EQ(count_of(log_text(), "<br>Opt  "), 8);
     EXPECT_NE(log_text().find("<br>Opt  05 : 7     Opt  06 : 0"), std::string::npos);
 
     // Developer 2: every option listed, but the reports per line.
     set_int(DEVELOPER, 2);
-    press_back();
-    open_test_view();
-    press();
+    reopen();
     EXPECT_EQ(rows(get_li_main()).size(), 7u);
     refresh_now();
     EXPECT_EQ(count_of(log_text(), "<br>Opt  "), 4);
 
     // Unreadable at build: error line, the key written 0, developer 0.
     ASSERT_EQ(vconf_unset(DEVELOPER), 0);
-    press_back();
-    open_test_view();
-    EXPECT_TRUE(logged("E/" EM_PACKAGE_ID ": controloption.cpp: init_controloption(") &&
-                logged("> fail get VCONFKEY_REFRIGERATOR_ENGINEER_DEVELOPER_MODE "));
-    EXPECT_EQ(get_int(DEVELOPER), 0);
-    press();
+    reopen();
+    EXPECT_TRUE(logged("> fail get VCONFKEY_REFRIGERATOR_ENGINEER_DEVELOPER_MODE "));
+    EXPECT_EQ(key_get_int(DEVELOPER), 0);
     EXPECT_EQ(rows(get_li_main()).size(), 4u);
 }
 
@@ -386,26 +317,24 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     open_test_view();
     press();
     refresh_now();
-    set_str(TX, "");
+    watch_.start();
 
     tap_row(get_li_main(), "7: Two bits");
-    EXPECT_TRUE(logged("> main clicked: 7"));
     EXPECT_EQ(rows(get_li_sub()), (rows_t{"0: v0", "1: v1", "2: v2", "3: v3"}));
     ASSERT_NE(selected_sub(), nullptr);
     EXPECT_STREQ(elm_object_item_text_get(selected_sub()), "2: v2");
-    std::vector<std::string> working;
-    for (int n = 0; n < 37; n++)
-        working.push_back(std::string("Opt  ") + (n < 10 ? "0" : "") + std::to_string(n) + " : " +
-                          std::to_string(option_value_get(bytes, n)));
-    EXPECT_EQ(log_text(), report("=== DISPLAY OPTION === ", working) + "<br>option 7 : 2");
+    // The working report: every option, one a line, then the tapped one.
+    EXPECT_EQ(log_text().rfind("<br>=== DISPLAY OPTION === <br>Opt  00 : 0<br>", 0), 0u);
+    EXPECT_EQ(count_of(log_text(), "<br>Opt  "), 37);
+    EXPECT_NE(log_text().find("<br>Opt  04 : 5<br>"), std::string::npos);
+    EXPECT_EQ(log_text().substr(log_text().find(END)), END + "<br>option 7 : 2");
 
     // A value tap changes the working copy only: nothing sent, no key written.
     tap_row(get_li_sub(), "3: v3");
     EXPECT_TRUE(logged("> sub clicked: 3"));
     EXPECT_EQ(_get_changing_option_value(7), 3);
     EXPECT_EQ(_get_saved_option_value(7), 2);
-    EXPECT_EQ(key_bytes(), bytes);
-    EXPECT_EQ(get_str(TX), "");
+    EXPECT_TRUE(watch_.writes.empty());
     EXPECT_NE(log_text().find("Opt  07 : 3"), std::string::npos);
 
     tap_row(get_li_main(), "2: Zero bits");
@@ -426,11 +355,9 @@ TEST_F(ControlOptionTest, SubListShowsTheChoicesWithTheWorkingValueSelected)
     // Reopening without a save loses the edit.
     press();
     EXPECT_EQ(_get_changing_option_value(7), 2);
-    refresh_now();
-    EXPECT_NE(log_text().find("<br>Opt  07 : 2<br>"), std::string::npos);
 }
 
-TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfterEightSeconds)
+TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsRefreshesAfterEightSecondsAndStopsWithTheView)
 {
     make_db("RF1", CREATE + option(17, 1, "Bit seven"));
     option_bytes bytes{};
@@ -445,13 +372,10 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     watch_.start();
     double tapped = ecore_time_get();
     tap_row(get_li_main(), "Save Option");
-    EXPECT_TRUE(logged("> main clicked: 1000"));
     EXPECT_TRUE(blocked());
     EXPECT_EQ(log_text().substr(log_text().rfind("<br>")), "<br>Option Saved");
     option_bytes saved = bytes;
     saved[4] = 0x81;  // option 17 in RefOption05
-    EXPECT_EQ(key_bytes(), saved);
-    EXPECT_EQ(_get_saved_option_value(17), 1);
 
     run_loop(2.0);
     std::vector<std::string> expected{std::string(TX) + "="};
@@ -467,8 +391,6 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     ASSERT_EQ(watch_.writes.size(), 27u);
     for (int s = 1; s <= 13; s++)
         EXPECT_GE(watch_.writes[13 + s].first - tapped, 0.1 * s - 0.1) << "command " << s;
-    EXPECT_EQ(log_count("> _timer_state_option = "), 13);
-    EXPECT_TRUE(logged("> _timer_state_option = 13"));
     EXPECT_TRUE(blocked());
     EXPECT_EQ(is_working_controloption(), 1);  // the refresh is still pending
 
@@ -478,7 +400,6 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     double refreshed = unblocked_after(tapped, 11.0);
     EXPECT_GE(refreshed, 7.8);
     EXPECT_LT(refreshed, 10.0);
-    EXPECT_EQ(is_working_controloption(), 0);
     EXPECT_EQ(_get_saved_option_value(0), 15);
     EXPECT_NE(log_text().find("<br>Opt  00 : 15<br>"), std::string::npos);
 
@@ -488,18 +409,11 @@ TEST_F(ControlOptionTest, SaveWritesTheKeysThenThirteenCommandsAndRefreshesAfter
     run_loop(2.0);
     ASSERT_EQ(watch_.writes.size(), 27u);
     EXPECT_EQ(watch_.writes[1].second, option_byte_key(0) + "=31");
-    EXPECT_EQ(watch_.writes[5].second, option_byte_key(4) + "=129");
-    EXPECT_EQ(watch_.writes[14].second, std::string(TX) + "=SET_OPTION_01");
     EXPECT_EQ(watch_.writes[26].second, std::string(TX) + "=SET_OPTION_13");
-}
 
-TEST_F(ControlOptionTest, LeavingTheViewStopsASaveSeries)
-{
-    make_db("RF1", CREATE + option(0, 1, "A"));
-    open_test_view();
-    press();
+    // Leaving the view stops a series and its refresh.
     refresh_now();
-    watch_.start();
+    watch_.writes.clear();
     tap_row(get_li_main(), "Save Option");
     run_loop(0.35);
     EXPECT_TRUE(press_back());
@@ -509,5 +423,4 @@ TEST_F(ControlOptionTest, LeavingTheViewStopsASaveSeries)
     run_loop(1.0);
     EXPECT_EQ(watch_.writes.size(), sent);
     EXPECT_LT(sent, 27u);
-    EXPECT_NE(get_str(TX), "SET_OPTION_13");
 }

@@ -1,10 +1,15 @@
 /*
  * Reference database layer: the one shared read-only connection, statement
- * handles and result codes, path composition and the screens' table read.
+ * handles and result codes, path composition, the screens' table read, and
+ * only regular files opened.
  */
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "db.h"
 #include "fixture.h"
@@ -80,6 +85,15 @@ TEST_F(DbTest, TableReadPathAndFailedSteps)
     std::string model(99 - (profile + "//db/engineer_mode.db").size(), 'm');
     EXPECT_EQ(db_compose_path(model.c_str()).value().size(), 99u);
     EXPECT_EQ(db_compose_path((model + "m").c_str()), std::nullopt);  // past 99 characters
+    // A name that would leave the profile, or is no plain name, is refused.
+    const std::vector<std::string> refused{"../outside", "..",   "a/b", "/abs", ".hidden",
+                                           "RF 1",       "RF\n1", "RF<1>", "",    std::string(65, 'm')};
+    for (const std::string &name : refused) {
+        clear_log();
+        EXPECT_EQ(db_compose_path(name.c_str()), std::nullopt) << name;
+        EXPECT_TRUE(logged("E/-: db.cpp: db_compose_path(") && logged("> model name refused: "));
+    }
+    EXPECT_EQ(db_compose_path("RF-DEMO_01.v2").value(), profile + "/RF-DEMO_01.v2/db/engineer_mode.db");
 
     auto failed_step = [](const char *sql) {
         db_table_read table;
@@ -131,4 +145,31 @@ TEST_F(DbTest, IntegersKeepTheirLow32BitsWithAWarning)
     EXPECT_TRUE(logged("table t row 5 column 0: NULL, not an integer: 0 used"));
     EXPECT_TRUE(logged("table t row 7 column 0: a real number, not an integer: 2 used"));
     EXPECT_TRUE(logged("table t row 8 column 0: a text, not an integer: 12 used"));
+}
+
+/* A FIFO in place of the database used to block the opening, and the
+ * application with it. */
+TEST_F(DbTest, AFifoOrALinkInPlaceOfTheDatabaseIsRefusedAtOnce)
+{
+    // An open that blocks ends the test (Ecore catches SIGALRM otherwise).
+    std::signal(SIGALRM, SIG_DFL);
+    ::alarm(60);
+    const std::string good = make_db("M2", "CREATE TABLE t(v TEXT);");
+    const std::string db_dir = dir_ + "/profile/M1/db", path = db_dir + "/engineer_mode.db";
+    std::filesystem::create_directories(db_dir);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    set_str("memory/refrigerator/ModelName", "M1");
+    {
+        db_table_read table;  // the screens' read fails as at a missing database
+        EXPECT_STREQ(table.open("t", "SELECT v FROM t"), "PRIVATE_APP_ERROR_OK != db_open(dbFileName)");
+    }
+    EXPECT_TRUE(logged("> " + path + " is not a regular file (a link, a FIFO or a device): refused"));
+
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(good, path);
+    clear_log();
+    EXPECT_EQ(db_open(path.c_str()), PRIVATE_APP_ERROR_DB_FAILED);
+    EXPECT_TRUE(logged(path + " is not a regular file"));
+    EXPECT_EQ(db_open(good.c_str()), PRIVATE_APP_ERROR_OK);  // the file itself is fine
+    ::alarm(0);
 }
