@@ -1,8 +1,6 @@
 /*
- * Tests of the device library stand-in: brightness within the maximum and
- * its history, the micom version, fixed and simulated power readings,
- * failures on request, and power readings from several threads while the
- * brightness changes.
+ * The device library: brightness and its history, the micom version, power
+ * readings (fixed, simulated, from several threads), failures on request.
  */
 #include <device.h>
 #include <dlog_capture.h>
@@ -133,8 +131,7 @@ TEST(Device, PowerIsFixedOnRequestElseFollowsTheBrightnessAndVaries)
     EXPECT_EQ(device_get_power_measurement_value(), 1234);
     ASSERT_EQ(vconf_unset(POWER_KEY), VCONF_OK);
 
-    // Simulated: 4.5 W of electronics, up to 11 W of backlight, a ripple
-    // of less than 1 W: dark and full brightness never overlap.
+    // Simulated: 4.5 W, up to 11 W of backlight, a ripple under 1 W.
     auto readings = [](int brightness) {
         EXPECT_EQ(device_set_brightness(0, brightness), DEVICE_ERROR_NONE);
         std::set<int> seen;
@@ -152,8 +149,7 @@ TEST(Device, PowerIsFixedOnRequestElseFollowsTheBrightnessAndVaries)
     EXPECT_GT(dark.size() + full.size(), 2u) << "the reading never varies";
 }
 
-/* The energy screen samples from a thread of its own while the main loop
- * sets the brightness. */
+// The energy screen samples on its own thread while the brightness changes.
 TEST(Device, PowerCanBeReadFromSeveralThreads)
 {
     PlatformDir dir;
