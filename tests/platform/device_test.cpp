@@ -23,7 +23,6 @@ using test_support::PlatformDir;
 namespace {
 
 const char MAX_KEY[] = "db/device/display0/max_brightness";
-const char BRIGHTNESS_KEY[] = "memory/device/display0/brightness";
 const char POWER_KEY[] = "memory/device/lcd_power";
 
 /* The values of the brightness history, oldest first. */
@@ -39,13 +38,6 @@ std::vector<int> history(const PlatformDir &dir)
         values.push_back(value);
     }
     return values;
-}
-
-int get_int(const char *key)
-{
-    int value = -12345;
-    vconf_get_int(key, &value);
-    return value;
 }
 
 }  // namespace
@@ -64,7 +56,9 @@ TEST(Device, BrightnessStaysWithinTheMaximumAndIsRecorded)
     for (int bad : {101, -1})
         EXPECT_EQ(device_set_brightness(0, bad), DEVICE_ERROR_INVALID_PARAMETER) << bad;
     EXPECT_EQ(device_set_brightness(1, 5), DEVICE_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(get_int(BRIGHTNESS_KEY), 33);
+    int brightness = -1;
+    EXPECT_EQ(vconf_get_int("memory/device/display0/brightness", &brightness), VCONF_OK);
+    EXPECT_EQ(brightness, 33);
     EXPECT_EQ(history(dir), (std::vector<int>{100, 0, 33}));
 
     // A person sets another panel's maximum; a bad one makes the calls fail.

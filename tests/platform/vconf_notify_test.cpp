@@ -53,13 +53,7 @@ void ignore_self_and_other_cb(keynode_t *node, void *)
 
 class Notify : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ecore_app_no_system_modules();
-        ecore_init();
-        seen.clear();
-    }
-    void TearDown() override { ecore_shutdown(); }
+    void SetUp() override { seen.clear(); }
 
     // Waits for n callbacks, then a little longer to catch extra ones.
     bool expect_exactly(size_t n, double timeout = 3.0)
@@ -70,6 +64,7 @@ protected:
     }
 
     test_support::PlatformDir dir;
+    test_support::EcoreHeld ecore;
 };
 
 }  // namespace

@@ -50,13 +50,8 @@ bool saw(const std::vector<Seen> &seen, const std::string &key, const std::strin
 
 class PrefixWatch : public ::testing::Test {
 protected:
-    PrefixWatch()
-    {
-        ecore_app_no_system_modules();
-        ecore_init();
-    }
-    ~PrefixWatch() override { ecore_shutdown(); }
     test_support::PlatformDir dir;
+    test_support::EcoreHeld ecore;
 };
 
 }  // namespace

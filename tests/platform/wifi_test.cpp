@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+using test_support::EcoreHeld;
 using test_support::PlatformDir;
 using test_support::spin_until;
 using strings = std::vector<std::string>;
@@ -111,19 +112,6 @@ wifi_ap_h ap_named(const std::string &wanted)
     return nullptr;
 }
 
-/* Ecore without its system modules for the whole test (the library's own
- * reference ends with each deinitialisation). */
-struct ecore_held {
-    ecore_held()
-    {
-        ecore_app_no_system_modules();
-        ecore_init();
-    }
-    ~ecore_held() { ecore_shutdown(); }
-    ecore_held(const ecore_held &) = delete;
-    ecore_held &operator=(const ecore_held &) = delete;
-};
-
 /* The library initialised on three access points, the state callbacks
  * recording into events. */
 class Wifi : public ::testing::Test {
@@ -169,7 +157,7 @@ protected:
     }
 
     PlatformDir dir_;
-    ecore_held ecore_;
+    EcoreHeld ecore_;  // for the whole test: the library's own reference ends with each deinitialisation
 };
 
 }  // namespace
@@ -177,7 +165,7 @@ protected:
 TEST(WifiLifecycle, CallsNeedOneInitialisation)
 {
     PlatformDir dir;
-    ecore_held ecore;
+    EcoreHeld ecore;
     bool on = true;
     EXPECT_EQ(wifi_is_activated(&on), WIFI_ERROR_INVALID_OPERATION);
     EXPECT_EQ(wifi_scan(on_scanned, nullptr), WIFI_ERROR_INVALID_OPERATION);
@@ -412,7 +400,7 @@ TEST_F(Wifi, AfterDeinitialisationNoCallbackComesButTheRadioFinishes)
 TEST(WifiRadio, StateFileKeepsAnyNameAndRefusesABrokenFile)
 {
     PlatformDir dir;
-    ecore_held ecore;
+    EcoreHeld ecore;
     wifi_radio::state s;
     s.aps = {{"a b=c%d", true, "p\tq\n", -40, false, WIFI_ERROR_NO_REPLY}, {"Café \"x\"", false, "", -90, true, 0}};
     s.failures = {{"wifi_connect", -29687035, true}};

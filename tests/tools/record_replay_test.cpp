@@ -86,8 +86,7 @@ TEST(RecordReplay, AMicomSessionReplaysInOrderWithItsTiming)
     EXPECT_TRUE(version_answered);
 
     test_support::PlatformDir desk;
-    ecore_app_no_system_modules();
-    ecore_init();
+    test_support::EcoreHeld ecore;
     std::vector<Arrival> arrivals;
     for (const char *prefix : {"memory/refrigerator/", "db/refrigerator/"})
         ASSERT_EQ(vconf_store_notify_prefix(prefix, arrival_cb, &arrivals), VCONF_OK);
@@ -107,6 +106,5 @@ TEST(RecordReplay, AMicomSessionReplaysInOrderWithItsTiming)
     EXPECT_EQ(vconf_store_type(VCONFKEY_REFRIGERATOR_TX_MESSAGE), VCONF_TYPE_NONE);
     for (const char *prefix : {"memory/refrigerator/", "db/refrigerator/"})
         vconf_store_ignore_prefix(prefix, arrival_cb);
-    ecore_shutdown();
     ::unlink(file.c_str());
 }
