@@ -1,8 +1,6 @@
 /*
- * Tests of the application utility library stand-in with a real companion
- * application: whether an application runs (stale and invalid records
- * included), bringing a running one to the front without a second
- * instance, and opening one that does not run.
+ * The application utility library with a real companion: whether an
+ * application runs, bringing one to the front, launching one.
  */
 #include <app_control.h>
 #include <aul.h>
@@ -28,12 +26,12 @@ void write_pid_file(const PlatformDir &dir, const std::string &id, int pid)
     std::ofstream(dir.path() + "/run/apps/" + id + ".pid") << pid << "\n";
 }
 
-bool wait_running(const char *id, bool running)
+bool eventually(double seconds, const std::function<bool()> &done)
 {
-    for (double deadline = test_support::now() + 10; test_support::now() < deadline; usleep(20000))
-        if (aul_app_is_running(id) == (running ? 1 : 0))
-            return true;
-    return false;
+    for (double deadline = test_support::now() + seconds; !done(); usleep(20000))
+        if (test_support::now() > deadline)
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -64,19 +62,16 @@ TEST(Aul, RunningCompanionComesToTheFrontWithoutASecondInstance)
     PlatformDir dir;
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // the toolkit's caches at exit
     test_support::Child companion({PANEL_TEST_COMPANION});
-    for (double deadline = test_support::now() + 15;
-         companion.err().find("started") == std::string::npos; usleep(20000))
-        ASSERT_LT(test_support::now(), deadline) << companion.err();
+    auto logged = [&companion](const std::string &text) {
+        return eventually(15, [&] { return companion.err().find(text) != std::string::npos; });
+    };
+    ASSERT_TRUE(logged("started")) << companion.err();
     ASSERT_EQ(aul_app_is_running(COMPANION_ID), 1);
     std::string pid_file = test_support::read_file(dir.path() + "/run/apps/" + COMPANION_ID + ".pid");
 
     int pid = aul_open_app(COMPANION_ID);
     EXPECT_EQ(std::to_string(pid) + "\n", pid_file);
-    for (double deadline = test_support::now() + 10;
-         companion.err().find("in front (1)") == std::string::npos; usleep(20000))
-        ASSERT_LT(test_support::now(), deadline) << companion.err();
-    EXPECT_NE(companion.err().find("I/APP_FW: " + std::string(COMPANION_ID) + " brought to the front"),
-              std::string::npos);
+    ASSERT_TRUE(logged("I/APP_FW: " + std::string(COMPANION_ID) + " brought to the front")) << companion.err();
 
     // A launch request while it runs reaches the running instance.
     app_control_h request = nullptr;
@@ -84,9 +79,7 @@ TEST(Aul, RunningCompanionComesToTheFrontWithoutASecondInstance)
     app_control_set_app_id(request, COMPANION_ID);
     EXPECT_EQ(app_control_send_launch_request(request, nullptr, nullptr), APP_CONTROL_ERROR_NONE);
     app_control_destroy(request);
-    for (double deadline = test_support::now() + 10;
-         companion.err().find("asked to launch again") == std::string::npos; usleep(20000))
-        ASSERT_LT(test_support::now(), deadline) << companion.err();
+    ASSERT_TRUE(logged("asked to launch again")) << companion.err();
     EXPECT_EQ(test_support::read_file(dir.path() + "/run/apps/" + COMPANION_ID + ".pid"), pid_file);
 
     EXPECT_EQ(companion.stop(SIGTERM), 0);
@@ -104,11 +97,9 @@ TEST(Aul, OpeningAnApplicationThatDoesNotRunLaunchesIt)
     int pid = aul_open_app("org.sleeper");
     ASSERT_GT(pid, 0);
     EXPECT_EQ(aul_app_is_running("org.sleeper"), 1);
-    for (double deadline = test_support::now() + 5;
-         test_support::read_file(exe + ".args").empty() && test_support::now() < deadline;)
-        usleep(20000);
+    eventually(5, [&] { return !test_support::read_file(exe + ".args").empty(); });
     EXPECT_EQ(test_support::read_file(exe + ".args"),
               std::string("--operation ") + APP_CONTROL_OPERATION_DEFAULT + "\n");
     kill(pid, SIGTERM);
-    EXPECT_TRUE(wait_running("org.sleeper", false));
+    EXPECT_TRUE(eventually(10, [] { return aul_app_is_running("org.sleeper") == 0; }));
 }

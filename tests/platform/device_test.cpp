@@ -1,8 +1,6 @@
 /*
- * Tests of the device library stand-in: brightness within the maximum and
- * its history, the micom version, fixed and simulated power readings,
- * failures on request, and power readings from several threads while the
- * brightness changes.
+ * The device library: brightness and its history, the micom version, power
+ * readings (fixed, simulated, from several threads), failures on request.
  */
 #include <device.h>
 #include <dlog_capture.h>
@@ -25,7 +23,6 @@ using test_support::PlatformDir;
 namespace {
 
 const char MAX_KEY[] = "db/device/display0/max_brightness";
-const char BRIGHTNESS_KEY[] = "memory/device/display0/brightness";
 const char POWER_KEY[] = "memory/device/lcd_power";
 
 /* The values of the brightness history, oldest first. */
@@ -41,13 +38,6 @@ std::vector<int> history(const PlatformDir &dir)
         values.push_back(value);
     }
     return values;
-}
-
-int get_int(const char *key)
-{
-    int value = -12345;
-    vconf_get_int(key, &value);
-    return value;
 }
 
 }  // namespace
@@ -66,7 +56,9 @@ TEST(Device, BrightnessStaysWithinTheMaximumAndIsRecorded)
     for (int bad : {101, -1})
         EXPECT_EQ(device_set_brightness(0, bad), DEVICE_ERROR_INVALID_PARAMETER) << bad;
     EXPECT_EQ(device_set_brightness(1, 5), DEVICE_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(get_int(BRIGHTNESS_KEY), 33);
+    int brightness = -1;
+    EXPECT_EQ(vconf_get_int("memory/device/display0/brightness", &brightness), VCONF_OK);
+    EXPECT_EQ(brightness, 33);
     EXPECT_EQ(history(dir), (std::vector<int>{100, 0, 33}));
 
     // A person sets another panel's maximum; a bad one makes the calls fail.
@@ -133,8 +125,7 @@ TEST(Device, PowerIsFixedOnRequestElseFollowsTheBrightnessAndVaries)
     EXPECT_EQ(device_get_power_measurement_value(), 1234);
     ASSERT_EQ(vconf_unset(POWER_KEY), VCONF_OK);
 
-    // Simulated: 4.5 W of electronics, up to 11 W of backlight, a ripple
-    // of less than 1 W: dark and full brightness never overlap.
+    // Simulated: 4.5 W, up to 11 W of backlight, a ripple under 1 W.
     auto readings = [](int brightness) {
         EXPECT_EQ(device_set_brightness(0, brightness), DEVICE_ERROR_NONE);
         std::set<int> seen;
@@ -152,8 +143,7 @@ TEST(Device, PowerIsFixedOnRequestElseFollowsTheBrightnessAndVaries)
     EXPECT_GT(dark.size() + full.size(), 2u) << "the reading never varies";
 }
 
-/* The energy screen samples from a thread of its own while the main loop
- * sets the brightness. */
+// The energy screen samples on its own thread while the brightness changes.
 TEST(Device, PowerCanBeReadFromSeveralThreads)
 {
     PlatformDir dir;

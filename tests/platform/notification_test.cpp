@@ -1,7 +1,6 @@
 /*
- * Tests of the notification library's record and log: one escaped,
- * time-stamped line per status message in DIR/notifications, whole lines
- * when several processes post at once, and clear failures.
+ * The notification library: one escaped, time-stamped line per status
+ * message, whole lines from several processes, clear failures.
  */
 #include <notification.h>
 #include <dlog_capture.h>
@@ -88,8 +87,7 @@ TEST(Notification, NoMessageOrNoRecordFailsClearly)
     EXPECT_FALSE(std::filesystem::exists(dir.path() + "/notifications"));
     EXPECT_TRUE(dlog_capture_contains("E/NOTIFICATION: notification_status_message_post: no message"));
 
-    // The record's place is taken by a directory: the post fails, but the
-    // message is still logged.
+    // A directory in the record's place: the post fails, the log still has it.
     std::filesystem::create_directory(dir.path() + "/notifications");
     EXPECT_EQ(notification_status_message_post("still logged"), NOTIFICATION_ERROR_IO_ERROR);
     dlog_capture_stop();

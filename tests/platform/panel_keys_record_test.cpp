@@ -1,9 +1,6 @@
 /*
- * Tests of panel-keys record and replay: the recording format keeps any
- * bytes on one line and refuses damaged files with the line and the reason;
- * the built tool records the keys of its prefixes (their state, then every
- * change), and replays a recording with its options, refusing a damaged one
- * before it writes anything, and naming writes the store refuses.
+ * panel-keys record and replay: the recording format, recording the state
+ * and changes of prefixes, replay with its options and its refusals.
  */
 #include <vconf.h>
 #include <vconf_store.h>
@@ -15,6 +12,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <memory>
+#include <tuple>
 
 namespace {
 
@@ -41,6 +40,18 @@ std::string write_file(const std::string &dir, const std::string &text)
     return path;
 }
 
+test_support::RunResult keys(std::vector<std::string> args)
+{
+    args.insert(args.begin(), PANEL_KEYS_PATH);
+    return test_support::run(args);
+}
+
+std::string str(const char *key)
+{
+    std::unique_ptr<char, decltype(&std::free)> value(vconf_get_str(key), &std::free);
+    return value ? value.get() : "<none>";
+}
+
 }  // namespace
 
 TEST(RecordingFormat, AnyBytesStayOnOneLineAndReadBack)
@@ -52,12 +63,7 @@ TEST(RecordingFormat, AnyBytesStayOnOneLineAndReadBack)
         "", " ", "REQ_STATUS_LOAD_STATUS", "COMP<br>FAN_F", "line\nbreak\r\n", "quote \" and \\ back",
         "냉장고 부하", "bad \xC3\x28 and \xED\xA0\x80 surrogate \xF4\x90\x80\x80", every};
     for (const std::string &value : values) {
-        recording::Change change;
-        change.seconds = 12.5;
-        change.key = "memory/refrigerator/LoadStatus";
-        change.type = VCONF_TYPE_STRING;
-        change.value = value;
-        std::string line = recording::format(change);
+        std::string line = recording::format({false, 12.5, "memory/refrigerator/LoadStatus", VCONF_TYPE_STRING, value});
         SCOPED_TRACE(line);
         for (unsigned char c : line)
             EXPECT_TRUE(c >= 0x20 && c != 0x7F) << int(c);
@@ -129,8 +135,7 @@ TEST(RecordReplay, RecordWritesTheStateThenEveryChangeUntilInterrupted)
     test_support::Child recorder({PANEL_KEYS_PATH, "record", file, "memory/refrigerator/", "db/refrigerator/",
                                   "memory/refrigerator/Load"});
     ASSERT_TRUE(wait_file(file, "RefOption01"));
-    // A watcher reads a value when its notification runs: a key is written
-    // again only once its change is in the file.
+    // A key is written again only once its change is in the file.
     vconf_set_str("memory/refrigerator/TxMessage", "REQ_STATUS_LOAD_STATUS");
     vconf_set_str("memory/refrigerator/LoadStatus", "COMP\nline");
     ASSERT_TRUE(wait_file(file, "COMP\\nline"));
@@ -145,13 +150,9 @@ TEST(RecordReplay, RecordWritesTheStateThenEveryChangeUntilInterrupted)
     std::string error;
     ASSERT_TRUE(recording::parse(test_support::read_file(file), changes, error)) << error;
     std::vector<std::string> lines;
-    for (const recording::Change &c : changes) {
-        recording::Change shown = c;
-        shown.seconds = 0;
-        lines.push_back(recording::format(shown));
-    }
-    // State in name order per prefix, then the changes in order; the
-    // overlapping prefix adds nothing, db/other is not recorded.
+    for (recording::Change c : changes)
+        lines.push_back(recording::format({c.state, 0, c.key, c.type, c.value}));
+    // State by prefix in name order, then the changes; db/other is not recorded.
     const std::vector<std::string> expected = {
         "state memory/refrigerator/ModelName string \"RF-DEMO-01\"",
         "state db/refrigerator/RefOption01 int 129",
@@ -165,13 +166,15 @@ TEST(RecordReplay, RecordWritesTheStateThenEveryChangeUntilInterrupted)
     EXPECT_EQ(lines, expected);
 
     // Usage and failures, one line each.
-    auto refused = test_support::run({PANEL_KEYS_PATH, "record", file, "refrigerator/"});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.err.find("refused prefix: refrigerator/"), std::string::npos) << refused.err;
-    EXPECT_EQ(test_support::run({PANEL_KEYS_PATH, "record", file}).status, 2);
-    auto unwritable = test_support::run({PANEL_KEYS_PATH, "record", dir.path() + "/no/such/dir/x", "db/"});
-    EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+    const std::tuple<std::vector<std::string>, int, const char *> refusals[] = {
+        {{"record", file, "refrigerator/"}, 2, "refused prefix: refrigerator/"},
+        {{"record", file}, 2, "panel-keys: "},
+        {{"record", dir.path() + "/no/such/dir/x", "db/"}, 1, "cannot write"}};
+    for (const auto &[args, status, reason] : refusals) {
+        auto r = keys(args);
+        EXPECT_EQ(r.status, status) << r.err;
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+    }
 }
 
 TEST(RecordReplay, ReplayWritesWhatTheOptionsAskAndRefusesDamagedFiles)
@@ -190,67 +193,56 @@ TEST(RecordReplay, ReplayWritesWhatTheOptionsAskAndRefusesDamagedFiles)
         "0.700000 db/refrigerator/Gone unset\n"
         "0.800000 db/refrigerator/Never unset\n";
     std::string file = write_file(dir.path(), recording);
+    auto wipe = [&dir] {
+        std::filesystem::remove_all(dir.path() + "/db");
+        std::filesystem::remove_all(dir.path() + "/run");
+    };
 
     // Plain replay: state and changes, no command; ten times as fast.
     double start = test_support::now();
-    auto plain = test_support::run({PANEL_KEYS_PATH, "replay", file, "--speed", "10"});
+    auto r = keys({"replay", file, "--speed", "10"});
     double took = test_support::now() - start;
-    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_GE(took, 0.08);
     EXPECT_LT(took, 2.0);
-    EXPECT_NE(plain.out.find("7 changes"), std::string::npos) << plain.out;
-    EXPECT_NE(plain.out.find("2 commands left out"), std::string::npos) << plain.out;
+    EXPECT_NE(r.out.find("7 changes"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 commands left out"), std::string::npos) << r.out;
     EXPECT_EQ(keys_in_store(), "db/refrigerator/Flag db/refrigerator/Ratio memory/refrigerator/LoadStatus "
                                "memory/refrigerator/ModelName ");
-    char *status = vconf_get_str("memory/refrigerator/LoadStatus");
-    EXPECT_STREQ(status, "COMP<br>FAN_F\nx");
-    free(status);
+    EXPECT_EQ(str("memory/refrigerator/LoadStatus"), "COMP<br>FAN_F\nx");
     double ratio = 0;
     EXPECT_EQ(vconf_get_dbl("db/refrigerator/Ratio", &ratio), VCONF_OK);
     EXPECT_EQ(ratio, 0.25);
 
-    // --with-commands writes the commands too; --no-state leaves the state
-    // out; --from writes what changed before it at once.
-    std::filesystem::remove_all(dir.path() + "/db");
-    std::filesystem::remove_all(dir.path() + "/run");
-    auto options = test_support::run(
-        {PANEL_KEYS_PATH, "replay", file, "--no-state", "--with-commands", "--from", "0.35", "--speed", "4"});
-    EXPECT_EQ(options.status, 0) << options.err;
+    // --with-commands, --no-state, and --from writing earlier changes at once.
+    wipe();
+    r = keys({"replay", file, "--no-state", "--with-commands", "--from", "0.35", "--speed", "4"});
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(keys_in_store(), "db/refrigerator/Flag db/refrigerator/Ratio memory/refrigerator/LoadStatus "
                                "memory/refrigerator/TxMessage ");
-    char *command = vconf_get_str("memory/refrigerator/TxMessage");
-    EXPECT_STREQ(command, "REQ_STATUS_LOAD_STATUS");
-    free(command);
+    EXPECT_EQ(str("memory/refrigerator/TxMessage"), "REQ_STATUS_LOAD_STATUS");
 
     // A damaged file: one line, nothing written.
-    std::filesystem::remove_all(dir.path() + "/db");
-    std::filesystem::remove_all(dir.path() + "/run");
-    std::string damaged = write_file(dir.path(), recording + "0.900000 db/refrigerator/Late int x\n");
-    auto refused = test_support::run({PANEL_KEYS_PATH, "replay", damaged});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
-    EXPECT_NE(refused.err.find("line 13: bad int value: nothing replayed"), std::string::npos)
-        << refused.err;
+    wipe();
+    r = keys({"replay", write_file(dir.path(), recording + "0.900000 db/refrigerator/Late int x\n")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("line 13: bad int value: nothing replayed"), std::string::npos) << r.err;
     EXPECT_EQ(keys_in_store(), "");
-    EXPECT_EQ(test_support::run({PANEL_KEYS_PATH, "replay", dir.path() + "/missing"}).status, 1);
+    EXPECT_EQ(keys({"replay", dir.path() + "/missing"}).status, 1);
 
     // A write the store refuses is named; the others are done.
     file = write_file(dir.path(), recording);
     vconf_store_set_readonly("db/refrigerator/Flag", 1);
-    auto readonly = test_support::run({PANEL_KEYS_PATH, "replay", file, "--speed", "100"});
-    EXPECT_EQ(readonly.status, 1);
-    EXPECT_NE(readonly.err.find("line 8: db/refrigerator/Flag is read-only"), std::string::npos)
-        << readonly.err;
+    r = keys({"replay", file, "--speed", "100"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("line 8: db/refrigerator/Flag is read-only"), std::string::npos) << r.err;
     EXPECT_EQ(vconf_store_type("db/refrigerator/Ratio"), VCONF_TYPE_DOUBLE);
 
-    for (std::vector<std::string> args : {std::vector<std::string>{"replay"},
-                                          {"replay", file, "--speed", "0"},
-                                          {"replay", file, "--speed"},
-                                          {"replay", file, "--from", "-1"},
-                                          {"replay", file, "--fast"},
-                                          {"replay", file, file}}) {
-        args.insert(args.begin(), PANEL_KEYS_PATH);
-        auto r = test_support::run(args);
+    for (const std::vector<std::string> &args :
+         {std::vector<std::string>{"replay"}, {"replay", file, "--speed", "0"}, {"replay", file, "--speed"},
+          {"replay", file, "--from", "-1"}, {"replay", file, "--fast"}, {"replay", file, file}}) {
+        r = keys(args);
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }

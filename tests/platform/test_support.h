@@ -147,6 +147,18 @@ inline bool spin_until(double timeout_s, const std::function<bool()> &done)
     return done();
 }
 
+// Ecore initialised without its system modules while the object lives.
+struct EcoreHeld {
+    EcoreHeld()
+    {
+        ecore_app_no_system_modules();
+        ecore_init();
+    }
+    ~EcoreHeld() { ecore_shutdown(); }
+    EcoreHeld(const EcoreHeld &) = delete;
+    EcoreHeld &operator=(const EcoreHeld &) = delete;
+};
+
 }  // namespace test_support
 
 #endif

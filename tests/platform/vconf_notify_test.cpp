@@ -1,7 +1,6 @@
 /*
- * Tests of key change notifications on the Ecore main loop: one callback per
- * write (same value included), writes of another process and their latency,
- * registration rules, and removals of registrations from inside a callback.
+ * Key change notifications on the Ecore main loop: one callback per write,
+ * other processes' writes, registration rules, removal inside a callback.
  */
 #include <dlog_capture.h>
 #include <vconf.h>
@@ -42,10 +41,7 @@ void record_cb(keynode_t *node, void *user_data)
         ++*static_cast<int *>(user_data);
 }
 
-void other_cb(keynode_t *node, void *user_data)
-{
-    record_cb(node, user_data);
-}
+void other_cb(keynode_t *node, void *user_data) { record_cb(node, user_data); }
 
 // Removes itself and other_cb, which was due for the same write.
 void ignore_self_and_other_cb(keynode_t *node, void *)
@@ -57,13 +53,7 @@ void ignore_self_and_other_cb(keynode_t *node, void *)
 
 class Notify : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ecore_app_no_system_modules();
-        ecore_init();
-        seen.clear();
-    }
-    void TearDown() override { ecore_shutdown(); }
+    void SetUp() override { seen.clear(); }
 
     // Waits for n callbacks, then a little longer to catch extra ones.
     bool expect_exactly(size_t n, double timeout = 3.0)
@@ -74,6 +64,7 @@ protected:
     }
 
     test_support::PlatformDir dir;
+    test_support::EcoreHeld ecore;
 };
 
 }  // namespace
@@ -105,9 +96,8 @@ TEST_F(Notify, EveryWriteOfTheKeyGivesOneCallbackEvenWithTheSameValue)
 
 TEST_F(Notify, EveryWriteOfAnotherProcessArrivesQuickly)
 {
-    // A writer process stores the monotonic time of each write as the value,
-    // every 10 ms like a busy service: none may be lost, and the time from
-    // the write to the callback is measured.
+    // A writer stores the time of each write as the value, every 10 ms:
+    // none may be lost, and the latency is measured.
     constexpr int kWrites = 30;
     const char *key = "memory/refrigerator/SmartGridWatt4";
     ASSERT_EQ(vconf_notify_key_changed(key, record_cb, nullptr), VCONF_OK);
@@ -150,8 +140,7 @@ TEST_F(Notify, RegistrationRulesAndIgnoreInsideACallback)
     ASSERT_EQ(vconf_notify_key_changed(key, other_cb, &others), VCONF_OK);
     for (int i = 0; i < 3; ++i)
         vconf_set_int(key, i);
-    // The first callback removed both registrations: neither the other one,
-    // due for the same write, nor the queued writes are delivered.
+    // The first callback removed both: nothing more of these writes comes.
     EXPECT_TRUE(expect_exactly(1));
     EXPECT_EQ(others, 0);
     // The machinery starts again; two callbacks both fire, an ignored one no more.
@@ -168,10 +157,8 @@ TEST_F(Notify, RegistrationRulesAndIgnoreInsideACallback)
 
 TEST_F(Notify, FourWriterProcessesGiveACallbackPerWriteEndingWithTheLastValue)
 {
-    // Four processes rewrite one key as fast as they can, started together
-    // so that their renames follow each other closely; this process counts.
-    // Each writer reports its failures on a pipe (the main loop reaps the
-    // children itself, so their exit statuses are not to be had).
+    // Four processes, started together, rewrite one key as fast as they can.
+    // They report failures on a pipe (the main loop reaps the children).
     constexpr int kWriters = 4, kWrites = 500;
     const char *key = "memory/refrigerator/TxMessage";
     ASSERT_EQ(vconf_set_str(key, "start"), VCONF_OK);
@@ -226,10 +213,8 @@ TEST_F(Notify, FourWriterProcessesGiveACallbackPerWriteEndingWithTheLastValue)
 
 TEST_F(Notify, AnOverflowedQueueGivesEveryWatcherTheLatestValue)
 {
-    // While the main loop does not run, closes after writing of two other
-    // files (alternating, so that the kernel merges none) fill the process's
-    // event queue: the write of the key that follows is lost in the
-    // overflow, and every registration hears of its key's value all the same.
+    // Closes of two other files (alternating: the kernel merges none) fill
+    // the event queue; every registration still hears of its key's value.
     const char *key = "memory/t/k", *other = "db/t/other";
     ASSERT_EQ(vconf_set_str(other, "untouched"), VCONF_OK);
     ASSERT_EQ(vconf_notify_key_changed(key, record_cb, nullptr), VCONF_OK);

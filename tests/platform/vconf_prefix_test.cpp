@@ -1,9 +1,6 @@
 /*
- * Tests of the key store's prefix registrations: every key whose name
- * begins with the prefix is reported, those created later and in
- * directories made later included, others never; one callback per write of
- * another process; refused prefixes and registrations; a prefix and a key
- * registration on one directory side by side.
+ * Prefix registrations of the key store: every key of the prefix (new ones
+ * and new directories included), one callback per write, refusals.
  */
 #include <vconf.h>
 #include <vconf_store.h>
@@ -51,13 +48,16 @@ bool saw(const std::vector<Seen> &seen, const std::string &key, const std::strin
                        [&](const Seen &s) { return s.key == key && s.value == value; });
 }
 
+class PrefixWatch : public ::testing::Test {
+protected:
+    test_support::PlatformDir dir;
+    test_support::EcoreHeld ecore;
+};
+
 }  // namespace
 
-TEST(PrefixWatch, ReportsTheKeysOfThePrefixOldNewAndInNewDirectories)
+TEST_F(PrefixWatch, ReportsTheKeysOfThePrefixOldNewAndInNewDirectories)
 {
-    test_support::PlatformDir dir;
-    ecore_app_no_system_modules();
-    ecore_init();
     ASSERT_EQ(vconf_set_str("memory/refrigerator/ModelName", "RF-DEMO-01"), VCONF_OK);
     std::vector<Seen> seen, options;
     ASSERT_EQ(vconf_store_notify_prefix("memory/refrigerator/", collect_cb, &seen), VCONF_OK);
@@ -84,8 +84,7 @@ TEST(PrefixWatch, ReportsTheKeysOfThePrefixOldNewAndInNewDirectories)
     EXPECT_EQ(options[0].key, "db/refrigerator/RefOption01");
     EXPECT_EQ(options[0].value, "129");
 
-    // A later write into the new directory: exactly one callback; a removal
-    // is reported with no type.
+    // One callback per write into the new directory; a removal has no type.
     seen.clear();
     vconf_set_int("memory/refrigerator/deep/er/Level", 4);
     vconf_unset("memory/refrigerator/LoadStatus");
@@ -110,17 +109,12 @@ TEST(PrefixWatch, ReportsTheKeysOfThePrefixOldNewAndInNewDirectories)
     vconf_set_str("memory/refrigerator/ModelName", "RF-3");
     test_support::spin_until(0.3, [] { return false; });
     EXPECT_TRUE(seen.empty());
-    ecore_shutdown();
 }
 
-TEST(PrefixWatch, OneCallbackPerWriteOfAnotherProcess)
+TEST_F(PrefixWatch, OneCallbackPerWriteOfAnotherProcess)
 {
-    test_support::PlatformDir dir;
-    ecore_app_no_system_modules();
-    ecore_init();
     int count = 0;
-    // Writes into a directory made after the registration, before its watch
-    // is in place, are told as one: the directory is there first here.
+    // The directory exists first (writes before its watch are told as one).
     ASSERT_EQ(vconf_set_int("db/a/b/One", 0), VCONF_OK);
     ASSERT_EQ(vconf_store_notify_prefix("db/", other_cb, &count), VCONF_OK);
     constexpr int kWrites = 400;
@@ -136,14 +130,10 @@ TEST(PrefixWatch, OneCallbackPerWriteOfAnotherProcess)
     test_support::spin_until(0.3, [] { return false; });
     EXPECT_EQ(count, kWrites);
     vconf_store_ignore_prefix("db/", other_cb);
-    ecore_shutdown();
 }
 
-TEST(PrefixWatch, RefusedPrefixesAndRegistrations)
+TEST_F(PrefixWatch, RefusedPrefixesAndRegistrations)
 {
-    test_support::PlatformDir dir;
-    ecore_app_no_system_modules();
-    ecore_init();
     int count = 0, key_count = 0;
     for (const char *bad : {"", "db", "x/", "db/../", "db/a b", "memory//", "/db/"})
         EXPECT_EQ(vconf_store_notify_prefix(bad, other_cb, &count), VCONF_ERROR) << bad;
@@ -151,8 +141,7 @@ TEST(PrefixWatch, RefusedPrefixesAndRegistrations)
     EXPECT_EQ(vconf_store_notify_prefix("db/x/", nullptr, &count), VCONF_ERROR);
     EXPECT_EQ(vconf_store_ignore_prefix("db/x/", other_cb), VCONF_ERROR);  // not registered
 
-    // A prefix and a key registration on one directory: each gets its
-    // callbacks, and each goes without the other.
+    // A prefix and a key registration on one directory are independent.
     ASSERT_EQ(vconf_notify_key_changed("db/x/Key", other_cb, &key_count), VCONF_OK);
     ASSERT_EQ(vconf_store_notify_prefix("db/x/", other_cb, &count), VCONF_OK);
     EXPECT_EQ(vconf_store_notify_prefix("db/x/", other_cb, &count), VCONF_ERROR);  // twice
@@ -164,5 +153,4 @@ TEST(PrefixWatch, RefusedPrefixesAndRegistrations)
     ASSERT_TRUE(test_support::spin_until(5, [&] { return key_count == 2; }));
     EXPECT_EQ(count, 2);
     EXPECT_EQ(vconf_ignore_key_changed("db/x/Key", other_cb), VCONF_OK);
-    ecore_shutdown();
 }

@@ -1,7 +1,6 @@
 /*
- * The simulated micom service's state machine, in-process on a virtual
- * clock: start-up keys, the answer of each command family of the micom
- * message channel with its timing, and the command line.
+ * The simulated micom service in-process on a virtual clock: start-up keys,
+ * the answer of each command family with its timing, the command line.
  */
 #include "micom_args.h"
 #include "micom_sim.h"
@@ -14,8 +13,7 @@
 #include <set>
 #include <string_view>
 
-// Conditions are written with designated initializers; the members left out
-// keep their defaults on purpose.
+// Members left out of the designated initializers keep their defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace {
@@ -70,8 +68,7 @@ TEST_F(MicomSim, StartUpKeysAreWrittenOnlyWhenUnset)
         send("REQ_STATUS_WORK_SELF_TEST", T0 + s);
     EXPECT_EQ(get_str(HISTORY), "22 E");
 
-    // Conditions given on the command line are written over stored values,
-    // and --reset writes every start-up key again.
+    // Conditions given are written over stored values; --reset writes all again.
     start({.model = "RF-TEST-02", .model_given = true, .history = "12 40 E", .history_given = true});
     EXPECT_EQ(get_str("memory/refrigerator/ModelName"), "RF-TEST-02");
     EXPECT_EQ(get_str(HISTORY), "12 40 E");
@@ -137,8 +134,8 @@ TEST_F(MicomSim, SelfTestFindsErrorsOneByOneAndRecordsThemInTheHistory)
     vconf_set_str(HISTORY.c_str(), "35 E");
     start({.errors = {"22", "35", "40"}, .errors_given = true});
     EXPECT_EQ(get_str(ERROR_LIST), "22 35 40 E");
-    // The application asks once a second; the list starts over and grows:
-    // first error after 3 s, then one every 2 s, each one into the history.
+    // Asked once a second, the list starts over and grows: the first error
+    // after 3 s, then one every 2 s, each into the history.
     std::vector<std::string> lists;
     for (int s = 0; s <= 5; ++s) {
         send("REQ_STATUS_WORK_SELF_TEST", T0 + s);
@@ -146,8 +143,7 @@ TEST_F(MicomSim, SelfTestFindsErrorsOneByOneAndRecordsThemInTheHistory)
     }
     EXPECT_EQ(lists, (std::vector<std::string>{"E", "E", "E", "22 E", "22 E", "22 35 E"}));
     EXPECT_EQ(get_str(HISTORY), "35 22 E") << "a code is added once, after the kept ones";
-    // Stopped: the current errors at once. The screen then clears the
-    // history: it stays empty while nothing is tested.
+    // Stopped: the current errors at once; a cleared history stays empty.
     EXPECT_EQ(send("REQ_STATUS_STOP_SELF_TEST", T0 + 5.5), 1);
     EXPECT_EQ(get_str(ERROR_LIST), "22 35 40 E");
     vconf_set_str(HISTORY.c_str(), "");
@@ -178,7 +174,6 @@ TEST_F(MicomSim, OptionRequestWritesTheMicomBytesAndSetOptionTakesThemBack)
     std::array<int, 13> bytes{};
     for (int k = 0; k < 13; ++k)
         bytes[k] = get_int(option_byte_key(k)).value_or(-1);
-    // The save series: the keys written, then the 13 commands.
     vconf_set_int("db/refrigerator/RefOption05", 0x80);
     vconf_set_int("db/refrigerator/RefOption13", 300);
     bytes[4] = 0x80;
@@ -236,8 +231,7 @@ TEST_F(MicomSim, ForceRunCommandsSetTheStatusAndRollbackOverwritesOnlyARun)
     EXPECT_EQ(get_int(FORCE_RUN), 15);
 }
 
-/* SmartGridWatt4 is the key the application listens to: its notification
- * must come after the other three keys were written, every period. */
+/* The application listens to SmartGridWatt4: it comes last every period. */
 TEST_F(MicomSim, EnergyReportsArePlausibleAndWriteTheFourthKeyLast)
 {
     ecore_app_no_system_modules();
@@ -252,8 +246,7 @@ TEST_F(MicomSim, EnergyReportsArePlausibleAndWriteTheFourthKeyLast)
     }
     for (int period = 1; period <= 3; ++period) {
         run(T0 + 10 * period - 9.95, T0 + 10 * period + 0.01);
-        // Ten seconds of a refrigerator, in hundredths of a Wh: more than
-        // its control board alone (6 W), less than everything on (800 W).
+        // Ten seconds in hundredths of a Wh: between 6 W and 800 W.
         long energy = 0;
         for (const std::string &key : keys)
             energy = energy * 256 + get_int(key).value_or(-1000000);
@@ -306,7 +299,7 @@ TEST(MicomArgs, ConditionsAreParsedAndBadOnesRefusedWithAReason)
     EXPECT_EQ(config.history, "22 E");
     EXPECT_TRUE(config.errors_given && config.history_given && config.rollback && !config.silent);
     EXPECT_DOUBLE_EQ(config.energy_period, 2.5);
-    // Model names the application would refuse; values shown on one line.
+    // Refused with a reason on one line (model names the application refuses).
     for (const char *bad : {"--errors=22 E", "--errors=1234", "--errors", "--model=a/b", "--model=..",
                             "--model=.x", "--model=a b", "--errors=2\n2", "--model=\n",
                             "--energy-period=0", "--energy-period=5s", "--silent=1", "--whatever"}) {

@@ -1,8 +1,6 @@
 /*
- * The built panel-options program as a separate process on a temporary
- * platform directory and a test reference database: what show, save, diff,
- * set and restore print and write, the save order seen by a watcher of the
- * key store, and every refusal (with nothing written).
+ * The built panel-options program on a test reference database: show, save,
+ * diff, set and restore, the save order a watcher sees, every refusal.
  */
 #include "tools_test_support.h"
 
@@ -17,22 +15,28 @@ namespace {
 const char TX[] = "memory/refrigerator/TxMessage";
 const char MODEL[] = "memory/refrigerator/ModelName";
 
-/* Options of the test model: 3 (4 bits), 17 (1 bit, developer only), 16
- * (needs the pitcher, 4), and two options both named "Twin". */
+/* Options 3 (4 bits), 17 (1 bit, developer only), 16 (needs the pitcher,
+ * 4), and two options both named "Twin". */
 const char OPTIONS_SQL[] =
     "CREATE TABLE controloption(DEVELOPER_ONLY INTEGER, SUPPORT INTEGER, MAIN_NUMBER INTEGER,"
     " SUB_NUMBER INTEGER, ENGINEER_MODE INTEGER, COMM_MODE INTEGER, COMM_DATA INTEGER,"
     " COMM_BIT_SHIFT INTEGER, COMM_BIT_LENGTH INTEGER, NAME_EN_US TEXT, NAME_KR TEXT,"
-    " DESCRIPTION_EN_US TEXT, DESCRIPTION_KR TEXT);"
-    "INSERT INTO controloption VALUES"
+    " DESCRIPTION_EN_US TEXT, DESCRIPTION_KR TEXT);INSERT INTO controloption VALUES"
     " (0, -1, 3, 0, 1, 1, 3, 2, 4, 'Fridge offset', '냉장 보정', '-4 C', '-4도'),"
     " (0, -1, 3, 1, 1, 1, 3, 2, 4, 'Fridge offset', '냉장 보정', '-3 C', '-3도'),"
     " (0, -1, 3, 10, 1, 1, 3, 2, 4, 'Fridge offset', '냉장 보정', '+1 C', '+1도'),"
     " (0, 4, 16, 0, 1, 1, 8, 1, 2, 'Pitcher', '피처', 'None', '없음'),"
     " (1, -1, 17, 0, 1, 1, 5, 7, 1, 'Door-in-door', '도어인도어', 'No', '아니오'),"
     " (1, -1, 17, 1, 1, 1, 5, 7, 1, 'Door-in-door', '도어인도어', 'Yes', '예'),"
-    " (0, -1, 20, 0, 1, 1, 7, 2, 3, 'Twin', '쌍둥이', 'a', 'a'),"
-    " (0, -1, 21, 0, 1, 1, 8, 3, 2, 'twin', '쌍둥이2', 'b', 'b');";
+    " (0, -1, 20, 0, 1, 1, 7, 2, 3, 'Twin', '쌍둥이', 'a', 'a'), (0, -1, 21, 0, 1, 1, 8, 3, 2, 'twin', '쌍둥이2', 'b', 'b');";
+
+option_bytes key_bytes()
+{
+    option_bytes bytes{};
+    for (int k = 0; k < OPTION_BYTES; ++k)
+        bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)).value_or(-1));
+    return bytes;
+}
 
 class PanelOptions : public ::testing::Test {
 protected:
@@ -45,10 +49,9 @@ protected:
         ASSERT_EQ(vconf_set_str(MODEL, "RF-OPT-1"), VCONF_OK);
         ASSERT_EQ(vconf_set_int("db/refrigerator/ModelSupportedIceMaker", 3), VCONF_OK);
         ASSERT_EQ(vconf_set_str("db/menu_widget/language", "en_US.UTF-8"), VCONF_OK);
-        option_bytes bytes{};
-        bytes[0] = 0x01;
-        option_value_set(bytes, 3, 10);
-        set_bytes(bytes);
+        initial_[0] = 0x01;
+        option_value_set(initial_, 3, 10);
+        set_bytes(initial_);
     }
 
     void make_db(const std::string &model)
@@ -65,13 +68,6 @@ protected:
         for (int k = 0; k < OPTION_BYTES; ++k)
             ASSERT_EQ(vconf_set_int(option_byte_key(k).c_str(), bytes[k]), VCONF_OK);
     }
-    static option_bytes key_bytes()
-    {
-        option_bytes bytes{};
-        for (int k = 0; k < OPTION_BYTES; ++k)
-            bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)).value_or(-1));
-        return bytes;
-    }
     static test_support::RunResult tool(std::vector<std::string> args)
     {
         args.insert(args.begin(), PANEL_OPTIONS_PATH);
@@ -83,8 +79,7 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    /* A refusal: the status, one line naming the reason, and nothing
-     * written to the keys. */
+    /* A refusal: the status, one line naming the reason, nothing written. */
     void expect_refused(const std::vector<std::string> &args, int status, const std::string &reason)
     {
         option_bytes before = key_bytes();
@@ -99,68 +94,56 @@ protected:
 
     test_support::PlatformDir dir_;
     std::string profile_;
+    option_bytes initial_{};
 };
 
 /* Every write to TxMessage and the option keys while a program runs, as a
  * watcher sees it (the value read when its notification runs). */
 struct save_watch {
-    std::vector<std::string> writes;
+    std::vector<std::string> writes, keys{TX};
     static void changed_cb(keynode_t *node, void *data)
     {
-        auto *watch = static_cast<save_watch *>(data);
         std::string value = vconf_keynode_get_type(node) == VCONF_TYPE_STRING
                                 ? vconf_keynode_get_str(node)
                                 : std::to_string(vconf_keynode_get_int(node));
-        watch->writes.push_back(std::string(vconf_keynode_get_name(node)) + "=" + value);
-    }
-    std::vector<std::string> keys() const
-    {
-        std::vector<std::string> all{TX};
-        for (int k = 0; k < OPTION_BYTES; ++k)
-            all.push_back(option_byte_key(k));
-        return all;
+        static_cast<save_watch *>(data)->writes.push_back(std::string(vconf_keynode_get_name(node)) + "=" + value);
     }
     save_watch()
     {
-        for (const std::string &key : keys())
+        for (int k = 0; k < OPTION_BYTES; ++k)
+            keys.push_back(option_byte_key(k));
+        for (const std::string &key : keys)
             vconf_notify_key_changed(key.c_str(), changed_cb, this);
     }
     ~save_watch()
     {
-        for (const std::string &key : keys())
+        for (const std::string &key : keys)
             vconf_ignore_key_changed(key.c_str(), changed_cb);
     }
-    /* Runs the program to its end while the notifications come in. */
-    int run(const std::vector<std::string> &argv, double *seconds)
+    /* Runs the program to its end; it must save bytes as the screen does:
+     * the empty text, the 13 keys, then the 13 commands ascending, 0.1 s
+     * apart (a late notification may show the next command). */
+    void expect_saves(const std::vector<std::string> &argv, const option_bytes &bytes)
     {
+        const std::string command = std::string(TX) + "=SET_OPTION_";
         double start = test_support::now();
         test_support::Child child(argv);
-        test_support::spin_until(30, [&] { return !writes.empty() && writes.back() == std::string(TX) + "=SET_OPTION_13"; });
+        test_support::spin_until(30, [&] { return !writes.empty() && writes.back() == command + "13"; });
         test_support::spin_until(0.2, [] { return false; });
-        *seconds = test_support::now() - start;
-        return child.stop(0);
+        EXPECT_GE(test_support::now() - start, 1.3) << "13 commands 0.1 s apart";
+        EXPECT_EQ(child.stop(0), 0);
+        EXPECT_EQ(key_bytes(), bytes);
+        ASSERT_EQ(writes.size(), 27u);
+        EXPECT_TRUE(writes[0] == std::string(TX) + "=" || writes[0].rfind(command, 0) == 0) << writes[0];
+        for (int k = 0; k < OPTION_BYTES; ++k)
+            EXPECT_EQ(writes[1 + k], option_byte_key(k) + "=" + std::to_string(bytes[k]));
+        for (std::size_t i = 14; i < writes.size(); ++i) {
+            EXPECT_EQ(writes[i].rfind(command, 0), 0u) << writes[i];
+            EXPECT_GE(writes[i], writes[i - 1]) << "commands out of order";
+        }
+        EXPECT_EQ(writes.back(), command + "13");
     }
 };
-
-/* The save order: the empty text, the 13 keys with the bytes, then the 13
- * commands in ascending order. The watcher reads a value when its
- * notification runs, so a late notification may show the next command
- * again; there is still one notification per write. */
-void expect_save_order(const std::vector<std::string> &writes, const option_bytes &bytes)
-{
-    ASSERT_EQ(writes.size(), 27u);
-    EXPECT_TRUE(writes[0] == std::string(TX) + "=" || writes[0].rfind(std::string(TX) + "=SET_OPTION_", 0) == 0)
-        << writes[0];
-    for (int k = 0; k < OPTION_BYTES; ++k)
-        EXPECT_EQ(writes[1 + k], option_byte_key(k) + "=" + std::to_string(bytes[k]));
-    std::string previous;
-    for (std::size_t i = 14; i < writes.size(); ++i) {
-        EXPECT_EQ(writes[i].rfind(std::string(TX) + "=SET_OPTION_", 0), 0u) << writes[i];
-        EXPECT_GE(writes[i], previous) << "commands out of order";
-        previous = writes[i];
-    }
-    EXPECT_EQ(writes.back(), std::string(TX) + "=SET_OPTION_13");
-}
 
 }  // namespace
 
@@ -231,16 +214,7 @@ TEST_F(PanelOptions, SnapshotDiffAndRestoreByName)
                      "도어인도어 (option 17): 0 (아니오) -> 1 (예)\n"
                      "bit 0 of db/refrigerator/RefOption01 (no option): 1 -> 0\n");
 
-    save_watch watch;
-    double seconds = 0;
-    int status = watch.run({PANEL_OPTIONS_PATH, "restore", snap}, &seconds);
-    EXPECT_EQ(status, 0);
-    option_bytes original{};
-    original[0] = 0x01;
-    original[2] = 0x28;
-    EXPECT_EQ(key_bytes(), original);
-    expect_save_order(watch.writes, original);
-    EXPECT_GE(seconds, 1.3) << "13 commands 0.1 s apart";
+    save_watch().expect_saves({PANEL_OPTIONS_PATH, "restore", snap}, initial_);
 
     // Another model's snapshot is refused, by diff too.
     make_db("RF-OPT-2");
@@ -252,16 +226,9 @@ TEST_F(PanelOptions, SnapshotDiffAndRestoreByName)
 
 TEST_F(PanelOptions, SetChangesOneOptionAndSavesAsTheScreenDoes)
 {
-    save_watch watch;
-    double seconds = 0;
-    int status = watch.run({PANEL_OPTIONS_PATH, "set", "FRIDGE OFFSET", "1"}, &seconds);
-    EXPECT_EQ(status, 0);
-    option_bytes expected{};
-    expected[0] = 0x01;
+    option_bytes expected = initial_;
     option_value_set(expected, 3, 1);
-    EXPECT_EQ(key_bytes(), expected);
-    expect_save_order(watch.writes, expected);
-    EXPECT_GE(seconds, 1.3);
+    save_watch().expect_saves({PANEL_OPTIONS_PATH, "set", "FRIDGE OFFSET", "1"}, expected);
 
     test_support::RunResult r = tool({"set", "도어인도어", "1"});  // a Korean name
     EXPECT_EQ(r.status, 0) << r.err;
@@ -289,46 +256,28 @@ TEST_F(PanelOptions, SetChangesOneOptionAndSavesAsTheScreenDoes)
 
 TEST_F(PanelOptions, DamagedSnapshotsAreRefused)
 {
-    const std::string good = "panel-options snapshot 1\nmodel RF-OPT-1\n"
-                             "bytes 01 00 28 00 00 00 00 00 00 00 00 00 00\noption 03 10 x\nend\n";
-    test_support::RunResult r = tool({"diff", file("good.txt", good)});
+    const std::string head = "panel-options snapshot 1\nmodel RF-OPT-1\n",
+                      bytes = "bytes 01 00 28 00 00 00 00 00 00 00 00 00 00\n";
+    test_support::RunResult r = tool({"diff", file("good.txt", head + bytes + "option 03 10 x\nend\n")});
     ASSERT_EQ(r.status, 0) << r.err;  // the hand-written form is accepted
 
-    struct damage {
-        const char *text;
-        const char *reason;
-    };
-    const damage cases[] = {
+    const std::pair<std::string, const char *> cases[] = {
         {"", "empty file"},
         {"hello\n", "not a panel-options snapshot"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 00\n",
-         "cut short (no end line)"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00\nend\n",
-         "13 bytes expected, 12 found"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 0G\nend\n",
-         "\"0G\" is not a byte in hex"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 100\nend\n",
-         "\"100\" is not a byte in hex"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 00\n"
-         "option 03 9 x\nend\n",
-         "option 03 reads 9 but its bytes hold 10"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 00\n"
-         "option 40 0\nend\n",
-         "bad option line"},
-        {"panel-options snapshot 1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 00\nend\n",
-         "no model line"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nmodel RF-OPT-1\nend\n", "a second or empty model line"},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 00\n"
-         "colour blue\nend\n",
-         "unknown line \"colour blue\""},
-        {"panel-options snapshot 1\nmodel RF-OPT-1\nbytes 01 00 28 00 00 00 00 00 00 00 00 00 00\n"
-         "end\noption 03 10\n",
-         "text after the end line"},
+        {head + bytes, "cut short (no end line)"},
+        {head + "bytes 01 00 28 00 00 00 00 00 00 00 00 00\nend\n", "13 bytes expected, 12 found"},
+        {head + "bytes 01 00 28 00 00 00 00 00 00 00 00 00 0G\nend\n", "\"0G\" is not a byte in hex"},
+        {head + "bytes 01 00 28 00 00 00 00 00 00 00 00 00 100\nend\n", "\"100\" is not a byte in hex"},
+        {head + bytes + "option 03 9 x\nend\n", "option 03 reads 9 but its bytes hold 10"},
+        {head + bytes + "option 40 0\nend\n", "bad option line"},
+        {"panel-options snapshot 1\n" + bytes + "end\n", "no model line"},
+        {head + "model RF-OPT-1\nend\n", "a second or empty model line"},
+        {head + bytes + "colour blue\nend\n", "unknown line \"colour blue\""},
+        {head + bytes + "end\noption 03 10\n", "text after the end line"},
     };
-    for (const damage &d : cases) {
-        SCOPED_TRACE(d.text);
-        std::string path = file("damaged.txt", d.text);
-        expect_refused({"restore", path}, 1, std::string("damaged snapshot: ") + d.reason);
+    for (const auto &[text, reason] : cases) {
+        SCOPED_TRACE(text);
+        expect_refused({"restore", file("damaged.txt", text)}, 1, std::string("damaged snapshot: ") + reason);
     }
     expect_refused({"restore", dir_.path() + "/missing.txt"}, 1, "cannot read");
     expect_refused({"restore"}, 2, "restore takes one FILE");

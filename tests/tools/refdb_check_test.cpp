@@ -1,8 +1,6 @@
 /*
- * The built refdb-check program as a process: the sample database passes,
- * small databases built here bring out every kind of finding (one exact line
- * each, nothing else), and the exit status tells clean, errors and unusable
- * input apart.
+ * The built refdb-check program: the sample passes, small databases built
+ * here bring out every kind of finding (one exact line each), exit statuses.
  */
 #include "tools_test_support.h"
 
@@ -15,8 +13,7 @@ namespace {
 /* A clean database of the four tables: two loads, two errors, a run and
  * the cancel, and option 2 (byte 3, bit 1, one bit) with both values. */
 const std::string SCHEMA =
-    "CREATE TABLE loadstatus(ERROR_NUMBER INTEGER, ID TEXT, USE_ENGINEER_MODE INTEGER,"
-    " NAME_EN_US TEXT, NAME_KR TEXT);"
+    "CREATE TABLE loadstatus(ERROR_NUMBER INTEGER, ID TEXT, USE_ENGINEER_MODE INTEGER, NAME_EN_US TEXT, NAME_KR TEXT);"
     "CREATE TABLE selfdiagnosis(ERROR_NUMBER INTEGER, ID TEXT, USE_ENGINEER_MODE INTEGER,"
     " NAME_EN_US TEXT, NAME_KR TEXT, DESCRIPTION_EN_US TEXT, DESCRIPTION_KR TEXT);"
     "CREATE TABLE forcerun(MODE TEXT, FORCE_RUN_NUMBER INTEGER, TEXT_EN_US TEXT, TEXT_KR TEXT);"
@@ -38,16 +35,6 @@ using lines_t = std::vector<std::string>;
 
 class RefdbCheck : public ::testing::Test {
 protected:
-    RefdbCheck()
-    {
-        ::mkdtemp(dir_.data());
-    }
-    ~RefdbCheck() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
     /* A database file built from SQL; its path. */
     std::string make(const std::string &name, const std::string &sql)
     {
@@ -85,7 +72,8 @@ protected:
         return out;
     }
 
-    std::string dir_ = "/tmp/refdb-check-XXXXXX";
+    test_support::PlatformDir tmp_;
+    const std::string dir_ = tmp_.path();
     int cases_ = 0;
 };
 
@@ -124,10 +112,10 @@ TEST_F(RefdbCheck, SampleAndCleanDatabasesPassUnusableInputIsRefused)
     std::ofstream{empty};
     test_support::RunResult none = check({empty});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.out, empty + ": table loadstatus: error: missing: the screen that reads it shows nothing from it\n" +
-                            empty + ": table selfdiagnosis: error: missing: the screen that reads it shows nothing from it\n" +
-                            empty + ": table forcerun: error: missing: the screen that reads it shows nothing from it\n" +
-                            empty + ": table controloption: error: missing: the screen that reads it shows nothing from it\n");
+    std::string missing;
+    for (const char *table : {"loadstatus", "selfdiagnosis", "forcerun", "controloption"})
+        missing += empty + ": table " + table + ": error: missing: the screen that reads it shows nothing from it\n";
+    EXPECT_EQ(none.out, missing);
     EXPECT_EQ(none.err, "refdb-check: " + empty + ": 4 errors, 0 warnings\n");
 }
 
@@ -183,8 +171,7 @@ TEST_F(RefdbCheck, LoadAndErrorTables)
                        "table selfdiagnosis row 4: error: error number -3 is negative: no micom reports it",
                        "table selfdiagnosis row 6: error: NAME_EN_US is empty: the error is not listed in that "
                        "language",
-                       "table selfdiagnosis row 6: error: DESCRIPTION_EN_US holds markup other than <br>: "
-                       "\"&amp;\"",
+                       "table selfdiagnosis row 6: error: DESCRIPTION_EN_US holds markup other than <br>: \"&amp;\"",
                        "table selfdiagnosis row 6: error: DESCRIPTION_KR is NULL: touching the error shows "
                        "nothing in that language"}));
 
@@ -239,8 +226,7 @@ TEST_F(RefdbCheck, ForceRunTable)
               (lines_t{"table forcerun row 3: error: MODE is NULL: its entry sends the empty text to the micom",
                        "table forcerun row 4: error: MODE is 44 bytes: the screen keeps 39, so the micom gets "
                        "another command",
-                       "table forcerun row 4: error: TEXT_EN_US is NULL: the entry is never listed in that "
-                       "language",
+                       "table forcerun row 4: error: TEXT_EN_US is NULL: the entry is never listed in that language",
                        "table forcerun row 5: warning: only the English label begins with \"PreCool\": the "
                        "program is for developers in one language only",
                        "table forcerun row 6: warning: TEXT_EN_US is 40 bytes: the screen shows the first 39",
@@ -252,8 +238,7 @@ TEST_F(RefdbCheck, ControlOptionTable)
 {
     // Rows against the fixed layout of option 2 (byte 3, bit 1, width 1) and
     // option 9 (byte 5, bit 1, width 2).
-    EXPECT_EQ(findings("INSERT INTO controloption VALUES"
-                       " (0, -1, 9, 0, 1, 1, 5, 1, 3, 'Type', '종류', 'A', 'ㄱ'),"
+    EXPECT_EQ(findings("INSERT INTO controloption VALUES (0, -1, 9, 0, 1, 1, 5, 1, 3, 'Type', '종류', 'A', 'ㄱ'),"
                        " (0, -1, 9, 1, 1, 1, 6, 2, 2, 'Type', '종류', 'B', NULL),"
                        " (0, -1, 9, 4, 1, 1, 5, 1, 2, 'Type', '', 'E', 'ㅁ'),"
                        " (0, -1, 9, 1, 1, 1, 5, 1, 2, 'Type', '종류', 'B', 'ㄴ'),"
@@ -263,10 +248,8 @@ TEST_F(RefdbCheck, ControlOptionTable)
                        "language",
                        "table controloption row 4: warning: COMM_DATA 6 and COMM_BIT_SHIFT 2 differ from option "
                        "9's field (byte 5, bit 1): the screens use the fixed layout",
-                       "table controloption row 5: error: NAME_KR is empty: the option has no name in that "
-                       "language",
-                       "table controloption row 5: error: SUB_NUMBER 4 is outside option 9's 4 values: never "
-                       "offered",
+                       "table controloption row 5: error: NAME_KR is empty: the option has no name in that language",
+                       "table controloption row 5: error: SUB_NUMBER 4 is outside option 9's 4 values: never offered",
                        "table controloption row 6: warning: option 9 value 1 repeats row 4: this row's "
                        "description replaces it",
                        "table controloption row 7: warning: DESCRIPTION_EN_US is 50 bytes: the screen shows the "

@@ -1,9 +1,7 @@
 /*
- * What the sample reference database holds beyond what refdb-check checks
- * (the checker's own tests run it on the sample): Korean texts in the Korean
- * columns, error IDs the micom reports, the demo model's programs answered
- * by the micom service, and every option of the layout with choices that
- * name the micom's option bytes at start.
+ * What the sample reference database holds beyond what refdb-check checks:
+ * Korean texts, error IDs the micom reports, and force runs and options that
+ * the micom service answers.
  */
 #include "micom_sim.h"
 #include "option_layout.h"
@@ -37,12 +35,30 @@ TEST(Refdb, KoreanTextsAndTheErrorCodesTheMicomReports)
     }
     for (long code : {35, 36, 37, 41, 22})
         EXPECT_TRUE(errors.count(code)) << code;
+    std::set<int> options;
+    for (const auto &r : query(CONTROL_OPTION_QUERY)) {
+        options.insert(std::stoi(r[2]));
+        EXPECT_TRUE(has_hangul(r[10])) << "option " << r[2];
+    }
+    EXPECT_EQ(options.size(), size_t(OPTION_COUNT));
 }
 
-TEST(Refdb, SevenForceRunsWithACancelAndPreCoolAllAnsweredByTheService)
+TEST(Refdb, TheServiceAnswersEveryForceRunAndStartsWithANamedChoiceOfEveryOption)
 {
     test_support::PlatformDir dir;
     micom_sim_start(micom_config{}, 0.0);
+    option_bytes bytes{};
+    for (int k = 0; k < OPTION_BYTES; ++k)
+        bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)).value_or(0));
+    for (int n = 0; n < OPTION_COUNT; ++n) {
+        const int value = option_value_get(bytes, n);
+        const auto rows = query("SELECT DESCRIPTION_EN_US FROM controloption WHERE MAIN_NUMBER = " +
+                                std::to_string(n) + " AND SUB_NUMBER = " + std::to_string(value));
+        ASSERT_EQ(rows.size(), 1u) << "option " << n << " value " << value;
+        EXPECT_NE(rows[0][0], "Reserved") << "option " << n << " value " << value;
+    }
+
+    // Seven runs, one of them the cancel and one PreCool.
     const auto rows = query(FORCE_RUN_QUERY);
     ASSERT_EQ(rows.size(), 7u);
     int cancels = 0, precools = 0;
@@ -56,28 +72,4 @@ TEST(Refdb, SevenForceRunsWithACancelAndPreCoolAllAnsweredByTheService)
     }
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(precools, 1);
-}
-
-TEST(Refdb, EveryOptionWithChoicesNamingTheMicomsBytes)
-{
-    std::set<int> options;
-    for (const auto &r : query(CONTROL_OPTION_QUERY)) {
-        options.insert(std::stoi(r[2]));
-        EXPECT_TRUE(has_hangul(r[10])) << "option " << r[2];
-    }
-    EXPECT_EQ(options.size(), size_t(OPTION_COUNT));
-
-    // The micom's option bytes at start give a named choice of every option.
-    test_support::PlatformDir dir;
-    micom_sim_start(micom_config{}, 0.0);
-    option_bytes bytes{};
-    for (int k = 0; k < OPTION_BYTES; ++k)
-        bytes[k] = static_cast<std::uint8_t>(get_int(option_byte_key(k)).value_or(0));
-    for (int n = 0; n < OPTION_COUNT; ++n) {
-        const int value = option_value_get(bytes, n);
-        const auto rows = query("SELECT DESCRIPTION_EN_US FROM controloption WHERE MAIN_NUMBER = " +
-                                std::to_string(n) + " AND SUB_NUMBER = " + std::to_string(value));
-        ASSERT_EQ(rows.size(), 1u) << "option " << n << " value " << value;
-        EXPECT_NE(rows[0][0], "Reserved") << "option " << n << " value " << value;
-    }
 }
