@@ -8,7 +8,6 @@
 #include <vconf.h>
 #include <vconf_store.h>
 
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <iterator>
@@ -158,21 +157,6 @@ protected:
         click(elm_object_part_content_get(popup, button));
         run_loop(0.1);
     }
-
-    std::string notifications() const
-    {
-        std::ifstream in(dir_ + "/platform/notifications");
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    static std::string toast_text()
-    {
-        Evas_Object *toast =
-            evas_object_name_find(evas_object_evas_get(appdata_get_win()), "notification_toast");
-        if (!toast || !evas_object_visible_get(toast))
-            return "";
-        const char *t = elm_object_part_text_get(toast, "elm.text");
-        return t ? t : "";
-    }
 };
 
 }  // namespace
@@ -293,9 +277,14 @@ TEST_F(SettingTest, RefusedWriteIsShownAsAStatusNotification)
     click(control(0));
     EXPECT_FALSE(on(control(0))) << "the switch keeps its new position";
     EXPECT_EQ(read_key(vconf_get_bool, WIFI), 1);
-    EXPECT_EQ(toast_text(), "Failed to set wifi direct prefer 5g state");
-    EXPECT_NE(notifications().find(" status Failed to set wifi direct prefer 5g state\n"),
-              std::string::npos);
+    Evas_Object *toast = evas_object_name_find(evas_object_evas_get(ad_->win), "notification_toast");
+    ASSERT_NE(toast, nullptr);
+    EXPECT_TRUE(evas_object_visible_get(toast));
+    EXPECT_STREQ(elm_object_part_text_get(toast, "elm.text"),
+                 "Failed to set wifi direct prefer 5g state");
+    std::ifstream in(dir_ + "/platform/notifications");
+    std::string record{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(record.find(" status Failed to set wifi direct prefer 5g state\n"), record.npos);
 }
 
 TEST_F(SettingTest, StoredModelIsPreselectedOnlyOnAnExactMatchInAListSizedByTheScale)
