@@ -1,21 +1,18 @@
 /*
  * The desktop app framework: launcher command line, app control, launching
- * a registered application, the back/more keys and the soft AP.
+ * a registered application, the back key and the soft AP.
  */
 #include "fixture.h"
 
-#include <app.h>
 #include <app_i18n.h>
 #include <vconf.h>
 #include <app_control.h>
 #include <efl_extension.h>
 #include <softap.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -23,13 +20,6 @@ struct control_deleter {
     void operator()(app_control_s *h) const { app_control_destroy(h); }
 };
 using control_ptr = std::unique_ptr<app_control_s, control_deleter>;
-
-std::string take(char *text)
-{
-    std::string out = text ? text : "(null)";
-    free(text);
-    return out;
-}
 
 control_ptr parse(std::vector<const char *> args, int *result = nullptr)
 {
@@ -42,36 +32,27 @@ control_ptr parse(std::vector<const char *> args, int *result = nullptr)
     return control_ptr(handle);
 }
 
-std::string operation_of(app_control_h h)
+/* "operation uri" of a request, "(null)" for an unset one. */
+std::string request_of(const control_ptr &h)
 {
-    char *op = nullptr;
-    app_control_get_operation(h, &op);
-    return take(op);
-}
-
-std::string uri_of(app_control_h h)
-{
-    char *uri = nullptr;
-    app_control_get_uri(h, &uri);
-    return take(uri);
+    std::string out;
+    for (auto get : {app_control_get_operation, app_control_get_uri}) {
+        char *text = nullptr;
+        get(h.get(), &text);
+        out += (out.empty() ? "" : " ") + std::string(text ? text : "(null)");
+        free(text);
+    }
+    return out;
 }
 
 }  // namespace
 
 TEST(Launcher, CommandLineBecomesTheLaunchRequest)
 {
-    control_ptr only_uri = parse({"--uri", "org.fridge.engineermode/fridge"});
-    ASSERT_TRUE(only_uri);
-    EXPECT_EQ(operation_of(only_uri.get()), APP_CONTROL_OPERATION_VIEW);
-    EXPECT_EQ(uri_of(only_uri.get()), "org.fridge.engineermode/fridge");
-
-    control_ptr nothing = parse({});
-    EXPECT_EQ(operation_of(nothing.get()), APP_CONTROL_OPERATION_DEFAULT);
-    EXPECT_EQ(uri_of(nothing.get()), "(null)");
-
-    control_ptr both = parse({"--operation=custom.op", "--uri=x/y"});
-    EXPECT_EQ(operation_of(both.get()), "custom.op");
-    EXPECT_EQ(uri_of(both.get()), "x/y");
+    EXPECT_EQ(request_of(parse({"--uri", "org.fridge.engineermode/fridge"})),
+              std::string(APP_CONTROL_OPERATION_VIEW) + " org.fridge.engineermode/fridge");
+    EXPECT_EQ(request_of(parse({})), std::string(APP_CONTROL_OPERATION_DEFAULT) + " (null)");
+    EXPECT_EQ(request_of(parse({"--operation=custom.op", "--uri=x/y"})), "custom.op x/y");
 
     int result = 0;
     EXPECT_FALSE(parse({"--verbose"}, &result));
@@ -83,10 +64,9 @@ class AppFrameworkTest : public AppTest {};
 
 TEST_F(AppFrameworkTest, LaunchRequestRunsTheRegisteredExecutableWithItsRequest)
 {
-    std::string apps = dir_ + "/platform/apps";
-    std::filesystem::create_directories(apps);
+    std::filesystem::create_directories(dir_ + "/platform/apps");
     std::string out = dir_ + "/launched.txt";
-    std::string exe = apps + "/org.example.tool";
+    std::string exe = dir_ + "/platform/apps/org.example.tool";
     std::ofstream(exe) << "#!/bin/sh\necho \"$@\" > " << out << "\n";
     std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
 
@@ -113,7 +93,6 @@ TEST_F(AppFrameworkTest, LaunchRequestRunsTheRegisteredExecutableWithItsRequest)
     std::string line;
     std::getline(in, line);
     EXPECT_EQ(line, std::string("--operation ") + APP_CONTROL_OPERATION_VIEW);
-    EXPECT_TRUE(std::filesystem::exists(dir_ + "/platform/run/apps/org.example.tool.pid"));
 
     app_control_set_app_id(raw, "org.example.absent");
     EXPECT_EQ(app_control_send_launch_request(raw, nullptr, nullptr),
@@ -125,8 +104,7 @@ TEST_F(AppFrameworkTest, LaunchRequestRunsTheRegisteredExecutableWithItsRequest)
     app_control_create(&bare);
     control_ptr no_target(bare);
     EXPECT_EQ(app_control_send_launch_request(bare, nullptr, nullptr),
-              APP_CONTROL_ERROR_INVALID_PARAMETER)
-        << "no target application";
+              APP_CONTROL_ERROR_INVALID_PARAMETER);
 }
 
 TEST_F(AppFrameworkTest, BackGoesToTheNewestVisibleRegistrationOnly)
@@ -144,31 +122,14 @@ TEST_F(AppFrameworkTest, BackGoesToTheNewestVisibleRegistrationOnly)
 
     evas_object_del(popup); /* deleting the object ends its registration */
     EXPECT_EQ(eext_object_event_callback_del(popup, EEXT_CALLBACK_BACK, record), nullptr);
-    /* Escape as a real key press now reaches the main menu's handler. */
     EXPECT_FALSE(press_back()) << "back on the main menu ends the app";
     EXPECT_EQ(calls, 1);
-}
-
-TEST_F(AppFrameworkTest, PopupBackHelperDeletesThePopup)
-{
-    Evas_Object *popup = elm_popup_add(ad_->win);
-    evas_object_show(popup);
-    bool deleted = false;
-    evas_object_event_callback_add(
-        popup, EVAS_CALLBACK_DEL,
-        [](void *data, Evas *, Evas_Object *, void *) { *static_cast<bool *>(data) = true; },
-        &deleted);
-    eext_object_event_callback_add(popup, EEXT_CALLBACK_BACK, eext_popup_back_cb, nullptr);
-    EXPECT_TRUE(press_back()) << "the popup took the key, not the main menu";
-    EXPECT_TRUE(deleted);
-    EXPECT_EQ(nf_items(), 1);
 }
 
 TEST_F(AppFrameworkTest, SoftApReportsItsDisablingLater)
 {
     softap_h ap = nullptr;
     ASSERT_EQ(softap_create(&ap), SOFTAP_ERROR_NONE);
-    set_int("memory/softap/enabled", 0);
     ASSERT_EQ(vconf_set_bool("memory/softap/enabled", 1), 0);
     bool enabled = false;
     ASSERT_EQ(softap_is_enabled(ap, &enabled), SOFTAP_ERROR_NONE);
@@ -187,16 +148,9 @@ TEST_F(AppFrameworkTest, SoftApReportsItsDisablingLater)
     EXPECT_EQ(softap_destroy(nullptr), SOFTAP_ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(AppFrameworkTest, CatalogueFollowsThePanelLanguage)
+/* The catalogue following the panel language: the screens' tests, in
+ * English and Korean. */
+TEST_F(AppFrameworkTest, AnIdOutsideTheCatalogueIsItsOwnText)
 {
-    EXPECT_STRNE(i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS"),
-                 "REFLCD_NV2_EM_FRIDGE_LOAD_STATUS")
-        << "the English catalogue is bound";
-    std::string english = i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS");
-    set_str("db/menu_widget/language", "ko_KR.UTF-8");
-    app_platform_locale_apply();
-    std::string korean = i18n_get_text("REFLCD_NV2_EM_FRIDGE_LOAD_STATUS");
-    EXPECT_NE(korean, english);
-    EXPECT_NE(korean, "REFLCD_NV2_EM_FRIDGE_LOAD_STATUS");
     EXPECT_STREQ(i18n_get_text("not in the catalogue"), "not in the catalogue");
 }

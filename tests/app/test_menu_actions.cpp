@@ -60,38 +60,25 @@ protected:
         run_loop(0.1);
     }
 
-    /* The popup over the window's centre, or NULL. */
-    Evas_Object *popup() const
-    {
-        Evas *evas = evas_object_evas_get(ad_->win);
-        Evas_Object *obj = evas_object_top_at_xy_get(evas, 540, 822, EINA_TRUE, EINA_FALSE);
-        for (; obj; obj = evas_object_smart_parent_get(obj)) {
-            const char *type = elm_object_widget_type_get(obj);
-            if (type && std::string(type) == "Elm_Popup")
-                return obj;
-        }
-        return nullptr;
-    }
-
     /* Opens the system-information popup and returns its text; closes it
      * with its OK button. */
     std::string system_information()
     {
         choose(0);
-        Evas_Object *shown = popup();
-        if (!shown) {
-            ADD_FAILURE() << "no popup";
+        std::vector<Evas_Object *> shown = visible_popups();
+        if (shown.size() != 1) {
+            ADD_FAILURE() << shown.size() << " popups";
             return "";
         }
-        EXPECT_STREQ(elm_object_part_text_get(shown, "title,text"),
+        EXPECT_STREQ(elm_object_part_text_get(shown[0], "title,text"),
                      dcgettext(nullptr, "REFLCD_NV2_EM_SYSTEM_INFORMATION", LC_MESSAGES));
-        std::string text = elm_object_text_get(shown);
-        Evas_Object *ok = elm_object_part_content_get(shown, "button1");
+        std::string text = elm_object_text_get(shown[0]);
+        Evas_Object *ok = elm_object_part_content_get(shown[0], "button1");
         EXPECT_STREQ(elm_object_text_get(ok), "OK");
         EXPECT_STREQ(elm_object_style_get(ok), "bottom");
         click(ok);
         run_loop(0.1);
-        EXPECT_EQ(popup(), nullptr) << "OK leaves the popup";
+        EXPECT_TRUE(visible_popups().empty()) << "OK leaves the popup";
         return text;
     }
 
@@ -121,49 +108,35 @@ std::string popup_text(const std::string &release, const std::string &version,
 
 }  // namespace
 
-TEST_F(MenuActionsTest, SystemInformationShowsLastLinesAsTheyStand)
+TEST_F(MenuActionsTest, SystemInformationShowsLastLinesAsTheyStandAndTheMicomVersionItFinds)
 {
+    set_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION, 37);
+    set_int("db/device/micom_version", 12);
+    // No system files at all: empty texts, the popup still shows.
+    EXPECT_EQ(system_information(), popup_text("", "", "", 37));
+    EXPECT_TRUE(logged("cannot open " + root_ + "/etc/bsp_version"));
+
+    // Only the last line, with its line end; file texts never become markup.
     write_file("/proc/sys/kernel/osrelease", "6.1.0-panel\n");
     write_file("/proc/sys/kernel/version", "#1 SMP <b>&more\n");
     write_file("/etc/bsp_version", "BSP 1.0\nBSP 1.1\nBSP 2.0 <final>\n");
-    set_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION, 37);
-    set_int("db/device/micom_version", 12);
-
-    std::string text = system_information();
-    // Only the last line, with its line end; file texts never become markup.
-    EXPECT_TRUE(logged("system information: " +
-                       popup_text("6.1.0-panel\n", "#1 SMP &lt;b&gt;&amp;more\n",
-                                  "BSP 2.0 &lt;final&gt;\n", 37)));
-    EXPECT_NE(text.find("BSP 2.0 &lt;final&gt;"), std::string::npos) << text;
-    EXPECT_EQ(text.find("BSP 1.1"), std::string::npos) << text;
-    EXPECT_EQ(text.find("<b>"), std::string::npos) << text;
+    std::string expected = popup_text("6.1.0-panel\n", "#1 SMP &lt;b&gt;&amp;more\n",
+                                      "BSP 2.0 &lt;final&gt;\n", 37);
+    EXPECT_EQ(system_information(), expected);
+    EXPECT_TRUE(logged("system information: " + expected));
 
     // A line longer than the 299-character buffer: its last piece is what
-    // the buffer holds at the end.
+    // the buffer holds at the end. The micom version from the key, else the
+    // device, else 1.
     write_file("/etc/bsp_version", std::string(299, 'a') + "tail\n");
-    clear_log();
-    system_information();
-    EXPECT_TRUE(logged(" BSP Version<br> - tail\n<br><br>"));
-}
-
-TEST_F(MenuActionsTest, MicomVersionFromKeyElseDeviceElseOne)
-{
-    // No system files at all: empty texts, the popup still shows.
-    set_int("db/device/micom_version", 12);
-    set_int(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION, 37);
-    system_information();
-    EXPECT_TRUE(logged("system information: " + popup_text("", "", "", 37)));
-    EXPECT_TRUE(logged("cannot open " + root_ + "/etc/bsp_version"));
-
+    auto shown = [](int micom) {
+        return popup_text("6.1.0-panel\n", "#1 SMP &lt;b&gt;&amp;more\n", "tail\n", micom);
+    };
+    EXPECT_EQ(system_information(), shown(37));
     ASSERT_EQ(vconf_unset(VCONFKEY_REFRIGERATOR_MICOM_INFO_VERSION), 0);
-    clear_log();
-    system_information();
-    EXPECT_TRUE(logged("<br> Micom Version<br> - 12</font_size>"));
-
+    EXPECT_EQ(system_information(), shown(12));
     set_int("memory/device/fail/device_get_micom_version", -1);
-    clear_log();
-    system_information();
-    EXPECT_TRUE(logged("<br> Micom Version<br> - 1</font_size>"));
+    EXPECT_EQ(system_information(), shown(1));
 }
 
 TEST_F(MenuActionsTest, RunningPanelFunctionTestIsBroughtToTheFront)
@@ -194,8 +167,6 @@ TEST_F(MenuActionsTest, RunningPanelFunctionTestIsBroughtToTheFront)
             run_loop(0.1);
         return companion_said(text);
     };
-    EXPECT_TRUE(logged("test panel function"));
-    EXPECT_TRUE(logged("appid: " + std::string(PANEL_TEST_ID)));
     EXPECT_TRUE(logged("app is no running: 0"));
     int pid = recorded_pid(PANEL_TEST_ID);
     ASSERT_GT(pid, 0);
@@ -206,11 +177,9 @@ TEST_F(MenuActionsTest, RunningPanelFunctionTestIsBroughtToTheFront)
     clear_log();
     choose(1);
     EXPECT_TRUE(logged("app is running: 1"));
-    EXPECT_FALSE(logged("app is no running"));
     EXPECT_FALSE(logged("launched " + std::string(PANEL_TEST_ID)));
     EXPECT_EQ(recorded_pid(PANEL_TEST_ID), pid);
     EXPECT_TRUE(wait_companion(std::string(PANEL_TEST_ID) + " in front (1)"));
-    EXPECT_TRUE(wait_companion(std::string(PANEL_TEST_ID) + " brought to the front"));
     run_loop(0.3);  // time for a second instance to hand its request over
     EXPECT_FALSE(companion_said("asked to launch again"));
 }
@@ -219,13 +188,12 @@ TEST_F(MenuActionsTest, FileTransferLaunchesTheFirmwareUpdateClient)
 {
     choose(5);  // nothing registered: every failure is logged, nothing shown
     EXPECT_TRUE(logged("app_control_send_launch_request failed"));
-    EXPECT_EQ(popup(), nullptr);
+    EXPECT_TRUE(visible_popups().empty());
 
     register_app(FIRMWARE_ID, FIRMWARE_COMPANION);
     clear_log();
     choose(5);
     EXPECT_FALSE(logged("failed"));
-    EXPECT_TRUE(logged("launched " + std::string(FIRMWARE_ID)));
     run_loop(1.0);
     EXPECT_EQ(aul_app_is_running(FIRMWARE_ID), 1);
 }

@@ -44,20 +44,7 @@ TEST_F(ShellTest, MainMenuListsItsEntriesAndKeepsNoneHighlighted)
     EXPECT_EQ(nf_items(), 1);
 }
 
-TEST_F(ShellTest, DirectLaunchOpensTestViewAndBackEndsTheApplication)
-{
-    launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);
-    EXPECT_EQ(nf_items(), 2);
-    EXPECT_EQ(appdata_get_fridgeLaunchFlag(), 1);
-    EXPECT_TRUE(logged("launch the fridge function test directly."));
-    EXPECT_NE(entry_monitor_get_entry(), nullptr);
-
-    EXPECT_FALSE(press_back()) << "back on a directly launched test view ends the app";
-    EXPECT_EQ(entry_monitor_get_entry(), nullptr);
-    EXPECT_EQ(button_count(), 0);
-}
-
-TEST_F(ShellTest, LaunchRequestsThatDoNotMatchAreIgnored)
+TEST_F(ShellTest, OnlyTheFridgeViewRequestLaunchesTheTestViewOnceAndBackEndsTheApplication)
 {
     launch(APP_CONTROL_OPERATION_DEFAULT, FRIDGE_URI);
     launch(APP_CONTROL_OPERATION_VIEW, "org.fridge.engineermode/freezer");
@@ -66,24 +53,29 @@ TEST_F(ShellTest, LaunchRequestsThatDoNotMatchAreIgnored)
     launch(nullptr, FRIDGE_URI);
     EXPECT_EQ(nf_items(), 1);
     EXPECT_FALSE(logged("launch the fridge function test directly."));
-}
 
-TEST_F(ShellTest, SecondDirectLaunchWhileOpenIsIgnored)
-{
     launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);
+    EXPECT_EQ(appdata_get_fridgeLaunchFlag(), 1);
     int buttons = button_count();
     ASSERT_GT(buttons, 0);
-    launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);
+    launch(APP_CONTROL_OPERATION_VIEW, FRIDGE_URI);  // while open: ignored
     EXPECT_EQ(button_count(), buttons);
     EXPECT_EQ(nf_items(), 2);
     EXPECT_EQ(log_count("launch the fridge function test directly."), 1);
+
+    EXPECT_FALSE(press_back()) << "back on a directly launched test view ends the app";
+    EXPECT_EQ(entry_monitor_get_entry(), nullptr);
+    EXPECT_EQ(button_count(), 0);
 }
 
-TEST_F(ShellTest, BackPopsExactlyOneItemAndBackOnTheMenuEnds)
+TEST_F(ShellTest, BackLeavesTheTestViewWithAllItMadeAndReopeningBuildsOneSet)
 {
     open_test_view();
-    ASSERT_EQ(nf_items(), 2);
     EXPECT_NE(appdata_get_fridgeLaunchFlag(), 1);
+    int buttons = button_count();
+    ASSERT_GT(buttons, 0);
+    elm_list_clear(get_li_main());
+    elm_list_item_append(get_li_sub(), "left over", nullptr, nullptr, nullptr, nullptr);
 
     EXPECT_TRUE(press_back()) << "leaving a test view opened from the menu keeps the app";
     EXPECT_EQ(nf_items(), 1);
@@ -91,25 +83,10 @@ TEST_F(ShellTest, BackPopsExactlyOneItemAndBackOnTheMenuEnds)
     EXPECT_EQ(entry_monitor_get_entry(), nullptr);
     EXPECT_EQ(button_count(), 0);
 
-    EXPECT_FALSE(press_back()) << "back on the main menu ends the app";
-}
-
-TEST_F(ShellTest, ReopeningTheTestViewBuildsOneSetOfEverything)
-{
     open_test_view();
-    int buttons = button_count();
-    ASSERT_GT(buttons, 0);
-    elm_list_clear(get_li_main());
-    elm_list_item_append(get_li_sub(), "left over", nullptr, nullptr, nullptr, nullptr);
-    append_entry_data("old text", 0);
-
-    ASSERT_TRUE(press_back());
-    open_test_view();
-
     EXPECT_EQ(button_count(), buttons);
     EXPECT_EQ(rows(get_li_main()), std::vector<std::string>(7, "N/A"));
     EXPECT_EQ(rows(get_li_sub()), std::vector<std::string>(7, "N/A"));
-    EXPECT_EQ(log_text().find("old text"), std::string::npos);
 }
 
 TEST_F(ShellTest, OverlayCoversLogBoxAndListsAndSwallowsTheirClicks)
@@ -132,13 +109,6 @@ TEST_F(ShellTest, OverlayCoversLogBoxAndListsAndSwallowsTheirClicks)
     int x, y, w, h;
     evas_object_geometry_get(block, &x, &y, &w, &h);
     EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({0, 0, 1080, 1360}));
-    Evas *evas = evas_object_evas_get(ad_->win);
-    for (auto [px, py] : {std::pair{100, 200}, {200, 700}, {700, 700}}) {
-        Evas_Object *top = evas_object_top_at_xy_get(evas, px, py, EINA_TRUE, EINA_FALSE);
-        while (top && top != block)
-            top = evas_object_smart_parent_get(top);
-        EXPECT_EQ(top, block) << "overlay not on top at " << px << "," << py;
-    }
     for (int i = 0; i < button_count(); ++i) {
         evas_object_geometry_get(button_at(i), &x, &y, &w, &h);
         EXPECT_GE(y, 1360) << "button " << i << " lies under the overlay";
@@ -158,14 +128,16 @@ TEST_F(ShellTest, OverlayCoversLogBoxAndListsAndSwallowsTheirClicks)
     EXPECT_EQ(selected, 1);
 }
 
-TEST_F(ShellTest, ListPanelStartsWithNaRowsAndClearsEachSideOnItsOwn)
+TEST_F(ShellTest, ListsLieUnderTheLogBoxAndClearEachSideOnItsOwn)
 {
     open_test_view();
     run_loop(0.1);
+    int x, y, w, h;
+    evas_object_geometry_get(entry_monitor_get_entry(), &x, &y, &w, &h);
+    EXPECT_TRUE(x >= 20 && y >= 80 && w > 500 && y + h <= 650)
+        << "log box at " << x << "," << y << " " << w << "x" << h << " reaches the lists";
     int column = 20;
     for (Evas_Object *list : {get_li_main(), get_li_sub()}) {
-        EXPECT_EQ(rows(list), std::vector<std::string>(7, "N/A"));
-        int x, y, w, h;
         evas_object_geometry_get(list, &x, &y, &w, &h);
         EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({column, 650, 500, 500}));
         column = 530;
@@ -195,48 +167,41 @@ TEST_F(ShellTest, ListPanelStartsWithNaRowsAndClearsEachSideOnItsOwn)
     clear_list(1, 1); /* absent lists are left alone */
 }
 
-TEST_F(ShellTest, LogBoxAppendsClearsAndKeepsLinesTogether)
+TEST_F(ShellTest, LogBoxIgnoresAppendsWithoutItClearsOnFlagOneOnlyAndWritesNoFile)
 {
     append_entry_data("before the view", 1); /* no log box yet: nothing happens */
     open_test_view();
-    set_str("memory/refrigerator/ErrorList", "E");
-
     append_entry_data("first", 0);
-    append_entry_data("second", 0);
     append_entry_data("fresh", 1);
-    EXPECT_EQ(log_text(), "<br>fresh");
-    append_entry_data_no_br(" tail");
-    EXPECT_EQ(log_text(), "<br>fresh tail");
     append_entry_data("next", 2); /* any flag but 1 only appends */
-    EXPECT_EQ(log_text(), "<br>fresh tail<br>next");
-}
+    EXPECT_EQ(log_text(), "<br>fresh<br>next");
 
-TEST_F(ShellTest, LogBoxIsBoundToATimeStampedFileNameAndWritesNoFile)
-{
-    open_test_view();
+    /* Bound to PREFIX + "YYYY-MM-DD-HH:MM:SS.ddd " + "_0.txt", never written. */
     std::string name = entry_monitor_file_name();
     const std::string prefix = "/home/app/txrx_log_";
     ASSERT_EQ(name.compare(0, prefix.size(), prefix), 0) << name;
-    /* PREFIX + "YYYY-MM-DD-HH:MM:SS.ddd " + "_0.txt" */
     ASSERT_EQ(name.size(), prefix.size() + 24 + 6) << name;
     EXPECT_EQ(name.substr(prefix.size() + 19, 1), ".");
     EXPECT_EQ(name.substr(name.size() - 7), " _0.txt");
-    EXPECT_LT(name.size(), 100u);
-    append_entry_data("something", 0);
     EXPECT_FALSE(std::filesystem::exists(name));
-
-    run_loop(0.1);
-    int x, y, w, h;
-    evas_object_geometry_get(entry_monitor_get_entry(), &x, &y, &w, &h);
-    EXPECT_GE(x, 20);
-    EXPECT_GE(y, 80);
-    EXPECT_GT(w, 500);
-    EXPECT_LE(y + h, 650) << "the log box must end above the lists";
 }
 
-TEST_F(ShellTest, StartModeRefusesMicomScreensWhileTheLinkIsDown)
+TEST_F(ShellTest, StartModeRefusesMicomScreensWhileTheLinkIsDownAndClearsTheListsOtherwise)
 {
     open_test_view();
+    set_str("memory/refrigerator/ErrorList", "41");
+    EXPECT_EQ(start_mode(4), 0);
+    EXPECT_TRUE(logged("E/org.fridge.engineermode: main.cpp: start_mode("));
+    EXPECT_TRUE(logged("Connection Error !!"));
+    EXPECT_EQ(start_mode(0), 1);
+    EXPECT_EQ(start_mode(12), 1);
+    EXPECT_EQ(rows(get_li_main()).size(), 7u) << "a refused, zero or unknown mode clears nothing";
+    EXPECT_EQ(rows(get_li_sub()).size(), 7u);
+    EXPECT_EQ(start_mode(1), 1);
+    EXPECT_TRUE(rows(get_li_main()).empty());
+    EXPECT_TRUE(rows(get_li_sub()).empty());
+    EXPECT_TRUE(logged("mode : 1"));
+
     struct Case {
         const char *list;
         bool link_ok;
@@ -257,27 +222,6 @@ TEST_F(ShellTest, StartModeRefusesMicomScreensWhileTheLinkIsDown)
     }
     ASSERT_EQ(vconf_unset("memory/refrigerator/ErrorList"), 0);
     EXPECT_EQ(check_connection_error(), 1) << "a missing list counts as a broken link";
-}
-
-TEST_F(ShellTest, StartModeClearsTheListsUnlessModeZero)
-{
-    open_test_view();
-    set_str("memory/refrigerator/ErrorList", "41");
-    clear_log();
-    EXPECT_EQ(start_mode(4), 0);
-    EXPECT_TRUE(logged("E/org.fridge.engineermode: main.cpp: start_mode("));
-    EXPECT_TRUE(logged("Connection Error !!"));
-    EXPECT_EQ(rows(get_li_main()).size(), 7u) << "a refused mode changes nothing";
-
-    EXPECT_EQ(start_mode(0), 1);
-    EXPECT_EQ(rows(get_li_main()).size(), 7u);
-    EXPECT_EQ(start_mode(12), 1);
-    EXPECT_EQ(rows(get_li_sub()).size(), 7u);
-
-    EXPECT_EQ(start_mode(1), 1);
-    EXPECT_TRUE(rows(get_li_main()).empty());
-    EXPECT_TRUE(rows(get_li_sub()).empty());
-    EXPECT_TRUE(logged("mode : 1"));
 }
 
 TEST_F(ShellTest, LoadEdjFailsCleanlyOnAMissingGroupOrFile)

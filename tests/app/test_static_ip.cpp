@@ -33,20 +33,10 @@ const char INCOMPLETE[] =
 const char CONNECTED_ALREADY[] =
     "Wi-Fi is already connected.<br>Please disconnect the Wi-Fi in Setting>Wi-Fi";
 
-/* What is typed: name and password as given, the addresses of a working
- * configuration unless changed with set(). */
+/* What is typed: the addresses of a working configuration unless given. */
 struct form {
     std::string ssid, password, ip = "10.0.0.20", subnet = "255.255.255.0", gateway = "10.0.0.1",
                                 dns1, dns2;
-    explicit form(std::string name = "", std::string pass = "")
-        : ssid(std::move(name)), password(std::move(pass))
-    {
-    }
-    form &set(std::string form::*field, std::string value)
-    {
-        this->*field = std::move(value);
-        return *this;
-    }
 };
 
 class StaticIpTest : public AppTest {
@@ -115,12 +105,14 @@ protected:
                                                 "title_right_btn");
     }
     /* A popup takes every touch while it shows: the engineer waits until
-     * the popups' time is up (their timers are run here), then presses. */
+     * the popups' time is up (their timers are run here), then presses.
+     * The captured log then holds what follows the press only. */
     void press_connect()
     {
         for (Evas_Object *popup : visible_popups())
             evas_object_smart_callback_call(popup, "timeout", nullptr);
         settle();
+        clear_log();
         Evas_Object *button = connect_button();
         ASSERT_NE(button, nullptr);
         click(button);
@@ -199,24 +191,21 @@ TEST_F(StaticIpTest, FormHasSevenLabelledFieldsOfTheirKindAndConnectInTheTitle)
     Evas_Object *entries[] = {rec()->entry_ssid,    rec()->entry_password, rec()->entry_ip,
                               rec()->entry_subnet,  rec()->entry_gateway,  rec()->entry_dns1,
                               rec()->entry_dns2};
-    texts_t guides;
+    const char *guides[] = {"ssid",        "password",    "192.168.1.128", "255.255.255.0",
+                            "192.168.1.1", "192.168.1.1", "192.168.0.1"};
     for (int i = 0; i < 7; ++i) {
+        SCOPED_TRACE(i);
         Evas_Object *entry = entries[i];
-        ASSERT_NE(entry, nullptr) << i;
-        guides.emplace_back(elm_object_part_text_get(entry, "elm.guide"));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_STREQ(elm_object_part_text_get(entry, "elm.guide"), guides[i]);
         EXPECT_STREQ(elm_object_text_get(entry), "") << "no field is pre-filled";
-        EXPECT_EQ(elm_entry_password_get(entry), i == 1) << i;
+        EXPECT_EQ(elm_entry_password_get(entry), i == 1);
         EXPECT_EQ(elm_entry_input_panel_layout_get(entry),
-                  i < 2 ? ELM_INPUT_PANEL_LAYOUT_NORMAL : ELM_INPUT_PANEL_LAYOUT_IP)
-            << i;
+                  i < 2 ? ELM_INPUT_PANEL_LAYOUT_NORMAL : ELM_INPUT_PANEL_LAYOUT_IP);
         EXPECT_EQ(elm_entry_input_panel_return_key_type_get(entry),
-                  ELM_INPUT_PANEL_RETURN_KEY_TYPE_DONE)
-            << i;
-        EXPECT_TRUE(elm_entry_single_line_get(entry)) << i;
+                  ELM_INPUT_PANEL_RETURN_KEY_TYPE_DONE);
+        EXPECT_TRUE(elm_entry_single_line_get(entry));
     }
-    EXPECT_EQ(guides, (texts_t{"ssid", "password", "192.168.1.128", "255.255.255.0", "192.168.1.1",
-                               "192.168.1.1", "192.168.0.1"}));
-    EXPECT_TRUE(logged("static_ip.cpp: add_bottom_padding("));
 }
 
 TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
@@ -225,13 +214,6 @@ TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
     press_connect();  // nothing typed: the guides' addresses do not count
     EXPECT_EQ(popups(), texts_t{INCOMPLETE});
     EXPECT_TRUE(logged("soft ap is NOT enabled. Activate wifi!"));
-    EXPECT_FALSE(logged("check_wifi_and_activate("));
-
-    fill(form("Lab").set(&form::gateway, ""));
-    clear_log();
-    press_connect();
-    EXPECT_EQ(popups(), texts_t{INCOMPLETE});
-    EXPECT_TRUE(logged("_wifi_connect_btn_cb("));
     EXPECT_FALSE(logged("check_wifi_and_activate("));
 
     /* A blank is a character; password and DNS are never required. */
@@ -250,7 +232,7 @@ TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
 
     /* The refusal comes before anything else: when connected, even an
      * empty form gets the connected message only. */
-    fill(form().set(&form::ip, "").set(&form::subnet, "").set(&form::gateway, ""));
+    fill({.ip = "", .subnet = "", .gateway = ""});
     set_int("memory/wifi/state", 2);
     press_connect();
     EXPECT_EQ(popups(), texts_t{CONNECTED_ALREADY});
@@ -260,22 +242,14 @@ TEST_F(StaticIpTest, IncompleteFormsAreRefusedWhateverTheGuidesShow)
 TEST_F(StaticIpTest, ErrorNamesOfTheTableOnlyAndPopupsReplacingTheTrackedOne)
 {
     const std::pair<int, const char *> table[] = {
-        {0, "WIFI_ERROR_NONE"},
-        {-22, "WIFI_ERROR_INVALID_PARAMETER"},
-        {-12, "WIFI_ERROR_OUT_OF_MEMORY"},
-        {-38, "WIFI_ERROR_INVALID_OPERATION"},
-        {-97, "WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED"},
-        {-29687039, "WIFI_ERROR_OPERATION_FAILED"},
-        {-29687038, "WIFI_ERROR_NO_CONNECTION"},
-        {-115, "WIFI_ERROR_NOW_IN_PROGRESS"},
-        {-29687037, "WIFI_ERROR_ALREADY_EXISTS"},
-        {-29687036, "WIFI_ERROR_OPERATION_ABORTED"},
-        {-29687034, "WIFI_ERROR_DHCP_FAILED"},
-        {-29687033, "WIFI_ERROR_INVALID_KEY"},
-        {-29687032, "WIFI_ERROR_NO_REPLY"},
-        {-29687031, "WIFI_ERROR_SECURITY_RESTRICTED"},
-        {-13, "WIFI_ERROR_PERMISSION_DENIED"},
-        {-1073741822, "WIFI_ERROR_NOT_SUPPORTED"},
+        {0, "WIFI_ERROR_NONE"}, {-22, "WIFI_ERROR_INVALID_PARAMETER"},
+        {-12, "WIFI_ERROR_OUT_OF_MEMORY"}, {-38, "WIFI_ERROR_INVALID_OPERATION"},
+        {-97, "WIFI_ERROR_ADDRESS_FAMILY_NOT_SUPPORTED"}, {-29687039, "WIFI_ERROR_OPERATION_FAILED"},
+        {-29687038, "WIFI_ERROR_NO_CONNECTION"}, {-115, "WIFI_ERROR_NOW_IN_PROGRESS"},
+        {-29687037, "WIFI_ERROR_ALREADY_EXISTS"}, {-29687036, "WIFI_ERROR_OPERATION_ABORTED"},
+        {-29687034, "WIFI_ERROR_DHCP_FAILED"}, {-29687033, "WIFI_ERROR_INVALID_KEY"},
+        {-29687032, "WIFI_ERROR_NO_REPLY"}, {-29687031, "WIFI_ERROR_SECURITY_RESTRICTED"},
+        {-13, "WIFI_ERROR_PERMISSION_DENIED"}, {-1073741822, "WIFI_ERROR_NOT_SUPPORTED"},
     };
     for (const auto &[value, name] : table) {
         char *text = wifi_error_disp(value);
@@ -321,13 +295,12 @@ TEST_F(StaticIpTest, FailedInitialisationTellsAndLeavesTheMainMenu)
     EXPECT_EQ(nf_items(), 1);
 }
 
-TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingDeinitialisesWifi)
+TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingEndsWhatTheScreenStarted)
 {
     for (int visit = 0; visit < 3; ++visit) {
         open();
         ASSERT_EQ(nf_items(), 2);
-        fill(form("Lab"));
-        clear_log();
+        fill({.ssid = "Lab"});
         press_connect();  // texts taken: the record owns them until the screen goes
         ASSERT_TRUE(wait_log("wifi connect error code [WIFI_ERROR_NONE]"));
         radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
@@ -341,23 +314,30 @@ TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingDeinitialisesWifi)
         bool activated = false;
         EXPECT_EQ(wifi_is_activated(&activated), WIFI_ERROR_INVALID_OPERATION);
     }
+
+    /* Left before the soft AP reported itself off: no search then. */
+    ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
+    open();
+    fill({.ssid = "Office", .password = "secret99"});
+    press_connect();
+    ASSERT_TRUE(press_back());
+    ASSERT_TRUE(wait_log("the static IP screen was closed: no search"));
+    EXPECT_FALSE(logged("want to find AP"));
+
+    /* Left while searching: the progress popup belongs to the screen. */
+    radio([](wifi_radio::state &s) { s.scan_time = 3; });
+    open();
+    fill({.ssid = "Nowhere"});
+    press_connect();
+    ASSERT_TRUE(showing("Searching AP"));
+    ASSERT_TRUE(press_back());
+    EXPECT_EQ(rec()->popup, nullptr);
+    EXPECT_TRUE(popups().empty());
+
     EXPECT_EQ(eext_object_event_callback_del(ad_->nf, EEXT_CALLBACK_BACK, naviframe_back_cb),
               nullptr)
         << "no registration left behind";
     EXPECT_FALSE(press_back()) << "back on the main menu ends the application";
-}
-
-TEST_F(StaticIpTest, LeavingWhileSearchingClosesTheProgressPopup)
-{
-    radio([](wifi_radio::state &s) { s.scan_time = 3; });
-    open();
-    fill(form("Nowhere"));
-    press_connect();
-    ASSERT_TRUE(showing("Searching AP"));
-    ASSERT_NE(rec()->popup, nullptr);
-    ASSERT_TRUE(press_back());
-    EXPECT_EQ(rec()->popup, nullptr);
-    EXPECT_TRUE(popups().empty()) << "it belongs to the screen";
 }
 
 TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThen)
@@ -372,7 +352,7 @@ TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThe
     ASSERT_EQ(vconf_get_bool(wifi_radio::softap_key, &on), 0);
     EXPECT_EQ(on, 1);
 
-    fill(form("Office", "wrong"));
+    fill({.ssid = "Office", .password = "wrong"});
     press_connect();
     EXPECT_TRUE(showing("Disabled soft AP. Try again."));
     EXPECT_FALSE(logged("want to find AP")) << "the search waits for the soft AP";
@@ -384,24 +364,11 @@ TEST_F(StaticIpTest, SoftApOnIsSwitchedOffAndTheSearchStartsWithTheFormAsItIsThe
     EXPECT_EQ(radio_state().connected_ap, "Office");
 }
 
-TEST_F(StaticIpTest, SoftApReportedOffAfterTheScreenClosedStartsNothing)
-{
-    ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
-    open();
-    fill(form("Office", "secret99"));
-    press_connect();
-    ASSERT_TRUE(press_back());
-    ASSERT_TRUE(wait_log("the static IP screen was closed: no search"));
-    EXPECT_FALSE(logged("want to find AP"));
-}
-
 TEST_F(StaticIpTest, ConnectsWithTheTypedStaticConfiguration)
 {
     open();
-    fill(
-        form("Office", "secret99").set(&form::subnet, "255.255.0.0").set(&form::dns2, "10.0.0.53"));
+    fill({.ssid = "Office", .password = "secret99", .subnet = "255.255.0.0", .dns2 = "10.0.0.53"});
     press_connect();
-    EXPECT_TRUE(logged("want to find AP [name:Office]"));
     EXPECT_TRUE(logged("found AP you want! name[Office] SSID[Office]"));
     ASSERT_NE(rec()->popup, nullptr) << "the progress popup is tracked";
     EXPECT_STREQ(elm_object_part_text_get(rec()->popup, "title,text"), "Connecting AP");
@@ -415,29 +382,16 @@ TEST_F(StaticIpTest, ConnectsWithTheTypedStaticConfiguration)
 
     ASSERT_TRUE(wait_popup(SUCCESS));
     EXPECT_EQ(rec()->popup, nullptr) << "the result replaced the progress popup";
-    EXPECT_TRUE(logged("wifi connect error code [WIFI_ERROR_NONE]"));
-    const char *states[] = {"Association", "Configuration", "Connected"};
-    for (const char *state : states)
-        EXPECT_TRUE(logged(std::string("Connection state changed callback, state : ") + state +
-                           ", AP name : Office\n"))
-            << state;
     wifi_radio::state s = radio_state();
     EXPECT_EQ(s.connection, WIFI_CONNECTION_STATE_CONNECTED);
     EXPECT_EQ(s.applied, (wifi_radio::ip_settings{WIFI_IP_CONFIG_TYPE_STATIC, "10.0.0.20",
                                                   "255.255.0.0", "10.0.0.1", "", "10.0.0.53"}));
-    int state = 0;
-    ASSERT_EQ(vconf_get_int("memory/wifi/state", &state), 0);
-    EXPECT_EQ(state, 2);
-    ASSERT_TRUE(wait_log("already show popup")) << "the scan ended after the request";
-
-    press_connect();  // connected now: refused
-    EXPECT_EQ(popups().front(), CONNECTED_ALREADY);
 }
 
-TEST_F(StaticIpTest, NamesMatchExactlyAndAnApFoundLaterServesTheNextPress)
+TEST_F(StaticIpTest, NamesMatchExactlyAsTypedAndOnlyARequiredPassphraseCounts)
 {
     open();
-    fill(form("office", "secret99"));
+    fill({.ssid = "office", .password = "secret99"});
     press_connect();
     EXPECT_TRUE(logged("found AP name[Office]"));
     EXPECT_FALSE(logged("found AP you want!"));
@@ -445,59 +399,37 @@ TEST_F(StaticIpTest, NamesMatchExactlyAndAnApFoundLaterServesTheNextPress)
     ASSERT_TRUE(wait_popup(NOT_FOUND));
     EXPECT_TRUE(logged("FAIL! Couldn't find AP"));
 
-    /* Known only once a scan ended: that scan was the one just requested. */
-    radio([](wifi_radio::state &s) {
-        s.aps.push_back({"Café & <Bar>", false, "", -60, false, 0});
-    });
-    fill(form("Café & <Bar>"));
-    clear_log();
-    press_connect();
-    EXPECT_FALSE(logged("found AP name[Café & <Bar>]"));
-    ASSERT_TRUE(wait_log("FAIL! Couldn't find AP"));
-    press_connect();
-    EXPECT_TRUE(logged("found AP you want! name[Café & <Bar>] SSID[Café & <Bar>]"));
-    ASSERT_TRUE(wait_popup(SUCCESS));
-}
-
-TEST_F(StaticIpTest, PassphraseOnlyWhereRequiredAndAsTyped)
-{
     struct attempt {
         const char *ap, *password, *popup;
         int result;
+        const char *failing = nullptr;  // a call of the radio failing once with result
     };
     const attempt attempts[] = {
         {"Lab", "", SUCCESS, WIFI_ERROR_NONE},               // open, empty field
         {"Lab", "anything", SUCCESS, WIFI_ERROR_NONE},       // open: not set
         {"Office", "", FAILED, WIFI_ERROR_INVALID_KEY},      // empty is passed as it is
         {"Office", "Secret99", FAILED, WIFI_ERROR_INVALID_KEY},
-        {"Office", "secret99", SUCCESS, WIFI_ERROR_NONE},
+        {"Lab", "", SUCCESS, WIFI_ERROR_ALREADY_EXISTS, "wifi_connected_cb"},
+        {"Café & <Bar>", "", SUCCESS, WIFI_ERROR_NONE},      // typed as markup, compared as text
     };
-    open();
+    radio([](wifi_radio::state &s) { s.aps.push_back({"Café & <Bar>", false, "", -60, true, 0}); });
     for (const attempt &a : attempts) {
+        SCOPED_TRACE(std::string(a.ap) + "/" + a.password);
         radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
-        fill(form(a.ap, a.password));
-        clear_log();
+        if (a.failing)
+            fail_call(a.failing, a.result, true);
+        fill({.ssid = a.ap, .password = a.password});
         press_connect();
-        ASSERT_TRUE(wait_log("wifi connect error code [")) << a.ap << a.password;
-        EXPECT_EQ(popups().front(), a.popup) << a.ap << a.password;
-        EXPECT_EQ(radio_state().last_result, a.result) << a.ap << a.password;
-        bool failed = a.result != WIFI_ERROR_NONE;
+        ASSERT_TRUE(wait_log("wifi connect error code ["));
+        EXPECT_EQ(popups().front(), a.popup);
+        EXPECT_EQ(radio_state().last_result, a.result);
+        bool failed = a.popup == FAILED;
         EXPECT_EQ(logged("FAIL! Found AP but fail to connect"), failed);
         EXPECT_EQ(logged("Connection state changed callback, state : Failure, AP name : Office\n"),
                   failed);
         EXPECT_EQ(logged("state : Disconnected, AP name : Office\n"), failed);
     }
-}
-
-TEST_F(StaticIpTest, AlreadyExistsCountsAsSuccess)
-{
-    fail_call("wifi_connected_cb", WIFI_ERROR_ALREADY_EXISTS, true);
-    open();
-    fill(form("Lab"));
-    press_connect();
-    ASSERT_TRUE(wait_popup(SUCCESS));
-    EXPECT_TRUE(logged("wifi connect error code [WIFI_ERROR_ALREADY_EXISTS]"));
-    EXPECT_FALSE(logged("FAIL!"));
+    EXPECT_EQ(radio_state().connected_ap, "Café & <Bar>");
 }
 
 TEST_F(StaticIpTest, EveryConfigurationStepFailingInTurnEndsTheWalk)
@@ -505,46 +437,43 @@ TEST_F(StaticIpTest, EveryConfigurationStepFailingInTurnEndsTheWalk)
     struct step {
         const char *call;
         form typed;
-        const char *log;
+        const char *setting;  // named in the failure's log line; none for the connect call
     };
-    form both_dns =
-        form("Office", "secret99").set(&form::dns1, "10.0.0.53").set(&form::dns2, "10.0.0.54");
-    form dns2_only = form("Office", "secret99").set(&form::dns2, "10.0.0.54");
+    form both_dns = {.ssid = "Office", .password = "secret99", .dns1 = "10.0.0.53",
+                     .dns2 = "10.0.0.54"};
+    form dns2_only = {.ssid = "Office", .password = "secret99", .dns2 = "10.0.0.54"};
     const step steps[] = {
-        {"wifi_ap_set_ip_config_type", both_dns,
-         "FAIL! Fail to set static ip type[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_ip_address", both_dns,
-         "FAIL! Fail to set ip address[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_subnet_mask", both_dns,
-         "FAIL! Fail to set subnet mask[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_gateway_address", both_dns,
-         "FAIL! Fail to set gateway[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_dns_address", both_dns, "FAIL! Fail to set dns1[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_dns_address", dns2_only, "FAIL! Fail to set dns2[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_ap_set_passphrase", both_dns,
-         "FAIL! Fail to set password[WIFI_ERROR_NOT_SUPPORTED]"},
-        {"wifi_connect", both_dns, "wifi connect return val = WIFI_ERROR_NOT_SUPPORTED"},
+        {"wifi_ap_set_ip_config_type", both_dns, "static ip type"},
+        {"wifi_ap_set_ip_address", both_dns, "ip address"},
+        {"wifi_ap_set_subnet_mask", both_dns, "subnet mask"},
+        {"wifi_ap_set_gateway_address", both_dns, "gateway"},
+        {"wifi_ap_set_dns_address", both_dns, "dns1"},
+        {"wifi_ap_set_dns_address", dns2_only, "dns2"},
+        {"wifi_ap_set_passphrase", both_dns, "password"},
+        {"wifi_connect", both_dns, nullptr},
     };
     radio([](wifi_radio::state &s) { std::swap(s.aps[0], s.aps[1]); });  // Lab, then Office
     radio([](wifi_radio::state &s) { s.aps.push_back({"After", false, "", -60, true, 0}); });
     open();
     for (const step &st : steps) {
+        std::string log = st.setting ? "FAIL! Fail to set " + std::string(st.setting) +
+                                           "[WIFI_ERROR_NOT_SUPPORTED]"
+                                     : "wifi connect return val = WIFI_ERROR_NOT_SUPPORTED";
+        SCOPED_TRACE(log);
         fail_call(st.call, WIFI_ERROR_NOT_SUPPORTED, true);
         fill(st.typed);
-        clear_log();
         press_connect();
-        EXPECT_TRUE(logged(st.log)) << st.log;
-        EXPECT_TRUE(logged("Fail exit")) << st.log;
-        EXPECT_EQ(popups().front(), FAILED) << st.log;
+        EXPECT_TRUE(logged(log));
+        EXPECT_TRUE(logged("Fail exit"));
+        EXPECT_EQ(popups().front(), FAILED);
         EXPECT_EQ(rec()->popup, nullptr) << "the failure replaced the progress popup";
         EXPECT_EQ(rec()->ap_state, AP_STATE_FAILED);
         EXPECT_FALSE(logged("found AP name[After]")) << "the walk ends at the failure";
-        ASSERT_TRUE(wait_log("already show popup")) << st.log;
+        ASSERT_TRUE(wait_log("already show popup"));
     }
 
     /* The library's own refusal of a typed address ends the same way. */
-    fill(form("Office", "secret99").set(&form::ip, "10.0.0"));
-    clear_log();
+    fill({.ssid = "Office", .password = "secret99", .ip = "10.0.0"});
     press_connect();
     EXPECT_TRUE(logged("FAIL! Fail to set ip address[WIFI_ERROR_INVALID_PARAMETER]"));
     EXPECT_EQ(popups().front(), FAILED);
@@ -556,29 +485,18 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
     radio([](wifi_radio::state &s) { s.activated = false; });
     fail_call("wifi_activate", WIFI_ERROR_PERMISSION_DENIED, true);
     open();
-    fill(form("Lab"));
+    fill({.ssid = "Lab"});
     press_connect();
     EXPECT_EQ(popups(), texts_t{i18n_get_text("Fail to activate Wi-Fi device")});
     EXPECT_TRUE(logged("> Fail to activate Wi-Fi device"));
     EXPECT_FALSE(logged("wifi_scan"));
 
-    /* Switched on by the press; the library knows no access point until
-     * Wi-Fi is on, so this press finds nothing and the next one connects. */
-    clear_log();
-    press_connect();
-    EXPECT_TRUE(showing("Searching AP"));
-    ASSERT_TRUE(wait_log("Wi-Fi Activation succeeded"));
-    EXPECT_TRUE(wait_log("Device state changed cb"));
-    ASSERT_TRUE(wait_popup(NOT_FOUND));
-    press_connect();
-    ASSERT_TRUE(wait_popup(SUCCESS));
-    radio([](wifi_radio::state &s) { s.connected_ap.clear(); s.connection = 0; });
-    /* Its scan ends first: a refused press leaves the search state "not
-     * found", which an earlier scan still under way would then report. */
-    ASSERT_TRUE(wait_log("already show popup"));
+    /* Switched on by a press when it works: checked end to end
+     * (tests/e2e/static_ip_connect.sh). */
+    radio([](wifi_radio::state &s) { s.activated = true; });
+    ASSERT_TRUE(wait_log("Device state changed cb"));
 
     fail_call("wifi_scan", WIFI_ERROR_NOW_IN_PROGRESS, true);
-    clear_log();
     press_connect();
     EXPECT_TRUE(logged("FAIL! Fail to scan wi-fi [WIFI_ERROR_NOW_IN_PROGRESS]"));
     EXPECT_EQ(popups().front(), "Fail to scan Wi-Fi");
@@ -586,7 +504,6 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
     EXPECT_FALSE(logged("want to find AP"));
 
     fail_call("wifi_foreach_found_aps", -29687035, true);  // a value without a name
-    clear_log();
     press_connect();
     EXPECT_TRUE(logged("FAIL! Fail wifi_foreach_found_aps() [unnamed error 0xFE3B0305]"));
     EXPECT_EQ(popups().front(), "Fail to find Wi-Fi");
@@ -595,7 +512,6 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
     /* A slow connection: the progress popup goes after its 10 s (its timer
      * is run here), the result comes later on its own. */
     radio([](wifi_radio::state &s) { s.connect_time = 1.0; });
-    clear_log();
     press_connect();
     ASSERT_NE(rec()->popup, nullptr);
     evas_object_smart_callback_call(rec()->popup, "timeout", nullptr);
@@ -606,29 +522,12 @@ TEST_F(StaticIpTest, ActivationScanAndWalkRefusalsAndTheProgressPopupTimingOut)
     EXPECT_EQ(popups().front(), SUCCESS);
 }
 
-TEST_F(StaticIpTest, StateCallbacksLogWhatTheRadioDoes)
+/* What the radio reports is logged by the state callbacks: disconnections
+ * in the passphrase table, device changes with the refusals above. */
+TEST_F(StaticIpTest, AStateReportWithoutAnApIsLoggedAsUnknown)
 {
     open();
     connection_state_cb(static_cast<wifi_connection_state_e>(-2), nullptr, nullptr);
     EXPECT_TRUE(logged("Connection state changed callback, state : Unknown, Fail to get AP name "
                        "[WIFI_ERROR_INVALID_PARAMETER]\n"));
-    fill(form("Lab"));
-    press_connect();
-    ASSERT_TRUE(wait_popup(SUCCESS));
-    ASSERT_TRUE(wait_log("already show popup")) << "the press's own scan has ended";
-
-    /* Another program moves the radio: the library tells the screen. */
-    clear_log();
-    radio([](wifi_radio::state &s) { s.aps[1].signal = -85; });
-    ASSERT_TRUE(wait_log("wifi_connect.cpp: rssi_level_cb("));
-    radio([](wifi_radio::state &s) { s.aps.push_back({"New", false, "", -50, false, 0}); });
-    radio([](wifi_radio::state &s) { s.aps.back().known = true; });
-    ASSERT_TRUE(wait_log("wifi_connect.cpp: bg_scan_completed_cb("));
-    radio([](wifi_radio::state &s) {
-        s.activated = false;
-        s.connected_ap.clear();
-        s.connection = 0;
-    });
-    ASSERT_TRUE(wait_log("Device state changed cb"));
-    EXPECT_TRUE(wait_log("state : Disconnected, AP name : Lab\n"));
 }
