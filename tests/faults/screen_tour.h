@@ -43,13 +43,10 @@ public:
 
 protected:
     /* The fixture, quick naviframe transitions, the system files' root, an
-     * energy thread that samples once per start, and baseline(). */
+     * energy thread that samples once per start, and a healthy refrigerator:
+     * the link up, every key the screens read, the sample database, the
+     * system files, an active radio with one access point. */
     void SetUp() override;
-    void TearDown() override;
-    /* A healthy refrigerator: the link up, every key the screens read, the
-     * sample database, the system files, an active radio with one access
-     * point. */
-    void baseline();
 
     /* What the micom writes while the self diagnosis runs (nothing here). */
     virtual void during_self_test() {}
