@@ -87,7 +87,6 @@ protected:
 
     std::string dir_;
     appdata_s *ad_ = nullptr;
-    bool exited_ = false;
 };
 
 #endif
