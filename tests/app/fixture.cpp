@@ -101,6 +101,13 @@ void AppTest::settle()
     edje_message_signal_process();
 }
 
+bool AppTest::wait_until(const std::function<bool()> &done, double seconds)
+{
+    for (double waited = 0; waited < seconds && !done(); waited += 0.01)
+        run_loop(0.01);
+    return done();
+}
+
 void AppTest::open_test_view()
 {
     Elm_Object_Item *fake_item = nullptr;

@@ -63,18 +63,17 @@ protected:
     Evas_Object *top_page() const { return elm_object_item_content_get(elm_naviframe_top_item_get(ad_->nf)); }
 
     /* Runs the loop until a popup with this body or title shows. */
-    static bool wait_popup(const std::string &text, double seconds = 5)
+    static bool wait_popup(const std::string &text)
     {
-        for (double waited = 0; waited <= seconds; waited += 0.05) {
-            for (Evas_Object *popup : visible_popups())
-                for (const char *part : {"default", "title,text"}) {
-                    const char *t = elm_object_part_text_get(popup, part);
-                    if (t && text == t)
-                        return true;
-                }
-            run_loop(0.05);
-        }
-        return false;
+        return wait_until(
+            [&text] {
+                for (Evas_Object *popup : visible_popups())
+                    for (const char *part : {"default", "title,text"})
+                        if (const char *t = elm_object_part_text_get(popup, part); t && text == t)
+                            return true;
+                return false;
+            },
+            5);
     }
     /* The popups' time is up (what their timers do), as the engineer waits. */
     static void time_out_popups()

@@ -344,13 +344,6 @@ void ScreenTour::back_to_menu()
     EXPECT_EQ(nf_items(), 1);
 }
 
-bool ScreenTour::wait_until(const std::function<bool()> &done, double seconds)
-{
-    for (double waited = 0; waited < seconds && !done(); waited += 0.01)
-        run_loop(0.01);
-    return done();
-}
-
 Evas_Object *ScreenTour::popup()
 {
     std::vector<Evas_Object *> shown = visible_popups();

@@ -8,7 +8,6 @@
 #ifndef EM_SCREEN_TOUR_H
 #define EM_SCREEN_TOUR_H
 
-#include <functional>
 #include <string>
 
 #include "fixture.h"
@@ -60,8 +59,6 @@ protected:
     void choose(const char *text);
     /* Presses back until the main menu is the only page. */
     void back_to_menu();
-    /* Runs the main loop until done() holds; false after seconds. */
-    static bool wait_until(const std::function<bool()> &done, double seconds);
     /* The popup shown on top, or NULL. */
     static Evas_Object *popup();
 
