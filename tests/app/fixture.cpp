@@ -35,13 +35,16 @@ std::string without_joiners(const char *text)
     return out;
 }
 
-void feed_key(int type, const char *name)
+/* A real press and release of a key. */
+void feed_key(const char *name)
 {
-    auto *ev = static_cast<Ecore_Event_Key *>(calloc(1, sizeof(Ecore_Event_Key)));
-    ev->keyname = name;
-    ev->key = name;
-    ev->timestamp = (unsigned int)(ecore_time_get() * 1000);
-    ecore_event_add(type, ev, nullptr, nullptr);
+    for (int type : {ECORE_EVENT_KEY_DOWN, ECORE_EVENT_KEY_UP}) {
+        auto *ev = static_cast<Ecore_Event_Key *>(calloc(1, sizeof(Ecore_Event_Key)));
+        ev->keyname = name;
+        ev->key = name;
+        ev->timestamp = (unsigned int)(ecore_time_get() * 1000);
+        ecore_event_add(type, ev, nullptr, nullptr);
+    }
 }
 
 }  // namespace
@@ -98,6 +101,13 @@ void AppTest::settle()
     edje_message_signal_process();
 }
 
+bool AppTest::wait_until(const std::function<bool()> &done, double seconds)
+{
+    for (double waited = 0; waited < seconds && !done(); waited += 0.01)
+        run_loop(0.01);
+    return done();
+}
+
 void AppTest::open_test_view()
 {
     Elm_Object_Item *fake_item = nullptr;
@@ -120,8 +130,7 @@ void AppTest::launch(const char *operation, const char *uri)
 
 bool AppTest::press_back(double seconds)
 {
-    feed_key(ECORE_EVENT_KEY_DOWN, "Escape");
-    feed_key(ECORE_EVENT_KEY_UP, "Escape");
+    feed_key("Escape");
     return run_loop(seconds);
 }
 
@@ -176,10 +185,8 @@ std::vector<std::string> AppTest::rows(Evas_Object *list)
         return out;
     const Eina_List *l;
     void *item;
-    EINA_LIST_FOREACH(elm_list_items_get(list), l, item) {
-        auto *row_item = static_cast<Elm_Object_Item *>(item);
-        out.push_back(without_joiners(elm_object_item_text_get(row_item)));
-    }
+    EINA_LIST_FOREACH(elm_list_items_get(list), l, item)
+        out.push_back(without_joiners(elm_object_item_text_get(static_cast<Elm_Object_Item *>(item))));
     return out;
 }
 
@@ -187,11 +194,9 @@ Elm_Object_Item *AppTest::row(Evas_Object *list, const std::string &text)
 {
     const Eina_List *l;
     void *item;
-    EINA_LIST_FOREACH(elm_list_items_get(list), l, item) {
-        const char *t = elm_object_item_text_get(static_cast<Elm_Object_Item *>(item));
-        if (t && text == t)
+    EINA_LIST_FOREACH(elm_list_items_get(list), l, item)
+        if (const char *t = elm_object_item_text_get(static_cast<Elm_Object_Item *>(item)); t && text == t)
             return static_cast<Elm_Object_Item *>(item);
-    }
     return nullptr;
 }
 
@@ -264,8 +269,7 @@ std::string AppTest::make_db(const std::string &model, const std::string &sql)
 
 void AppTest::press_more()
 {
-    feed_key(ECORE_EVENT_KEY_DOWN, "F2");
-    feed_key(ECORE_EVENT_KEY_UP, "F2");
+    feed_key("F2");
     run_loop(0.2);
 }
 

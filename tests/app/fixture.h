@@ -12,6 +12,7 @@
 
 #include <Elementary.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ protected:
     static bool run_loop(double seconds);
     /* Lets pending events, signals and jobs run. */
     static void settle();
+    /* Runs the main loop until done() holds; false after seconds. */
+    static bool wait_until(const std::function<bool()> &done, double seconds);
 
     /* Opens the test view as the main menu's entry does (flag not 1). */
     void open_test_view();
@@ -87,7 +90,6 @@ protected:
 
     std::string dir_;
     appdata_s *ad_ = nullptr;
-    bool exited_ = false;
 };
 
 #endif

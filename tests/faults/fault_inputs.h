@@ -17,10 +17,10 @@ enum class kind { integer, boolean, string };
 
 /* When a reader must name a key it cannot use in a log line: always; not
  * when it is missing (a missing key has a documented meaning); never (the
- * value is rewritten by the platform before it is read). */
+ * platform rewrites the value before it is read). */
 enum class naming { required, unless_missing, never };
 
-/* A key a program reads. Lists carry a token and the separator the reader
+/* A key a program reads. A list carries a token and the separator its reader
  * splits at, so that "10,000 tokens" are tokens the reader looks at;
  * says_cut: the reader logs when it cuts a long value. */
 struct key_input {
@@ -32,9 +32,9 @@ struct key_input {
     naming named = naming::required;
 };
 
-/* One way a value can be bad: the key file's bytes (type line and value), or
- * nullopt for a missing key; the same fault in a plain input file (nullopt:
- * missing; a file that is a FIFO when fifo is set). */
+/* One way a value can be bad: the key file's bytes (type line and value) and
+ * the same fault in a plain input file; nullopt for a missing one; fifo: the
+ * plain file is a FIFO. */
 struct key_case {
     const char *name;
     std::optional<std::string> (*key_file)(const key_input &input);
@@ -48,33 +48,33 @@ const std::vector<key_case> &key_cases();
 
 /* True when the key store refuses to hand the value out. */
 bool unreadable(const key_case &c, const key_input &input);
-/* True when the reader must say in a log line that it could not use the
- * key's value: unreadable (as input.named allows), or cut by a reader that
- * says so. */
+/* True when the reader must name the key in a log line: unreadable (as
+ * input.named allows), or cut by a reader that says so. */
 bool must_name(const key_case &c, const key_input &input);
-/* True when the value is read but longer than a reader keeps. */
-bool overlong(const key_case &c, const key_input &input);
 
 /* File of a key in the platform directory dir. */
 std::string key_path(const std::string &dir, const std::string &key);
-/* Writes the key file as another program would (opened, written, closed,
- * directories created); removes it for nullopt. */
+/* Writes the key file as another program would; removes it for nullopt. */
 void put_key(const std::string &dir, const std::string &key, const std::optional<std::string> &bytes);
-/* Writes a plain file (nullopt: removed; fifo: a FIFO in its place). */
+/* Writes a plain file, directories created (nullopt: removed; fifo: a FIFO). */
 void put_file(const std::string &path, const std::optional<std::string> &bytes, bool fifo = false);
+std::string read_bytes(const std::string &path);
+/* As root (who writes anywhere), hands root and every file below it to an
+ * unprivileged user (65534); false when that fails. */
+bool give_to_nobody(const std::string &root);
+/* Sets the mode of dir and of every directory below it; false on a failure. */
+bool chmod_dirs(const std::string &dir, unsigned mode);
 
 /* Every key file below dir (db/ and run/memory/): key name -> bytes. */
 using key_snapshot = std::map<std::string, std::string>;
 key_snapshot snapshot_keys(const std::string &dir);
 /* Keys added, removed or changed between two snapshots. */
 std::vector<std::string> changed_keys(const key_snapshot &before, const key_snapshot &after);
-/* Puts every key back as the snapshot has it (and removes keys it lacks). */
-void restore_keys(const std::string &dir, const key_snapshot &snapshot);
 
-/* A reference database that is bad in one way. make writes the file at path
- * (nothing for the missing one) from the sample database sample. log: what
- * the screens reading tables must log; tool_status: refdb-check's exit
- * status; tool_says: a text of its output. */
+/* A reference database bad in one way. make writes it at path (nothing for
+ * the missing one) from the sample database. log: what the screens reading
+ * tables must log; tool_status and tool_says: refdb-check's exit status and
+ * a text of its output. */
 struct db_case {
     const char *name;
     void (*make)(const std::string &path, const std::string &sample);
@@ -83,8 +83,6 @@ struct db_case {
     const char *tool_says;
 };
 const std::vector<db_case> &db_cases();
-
-std::string read_bytes(const std::string &path);
 
 }  // namespace faults
 

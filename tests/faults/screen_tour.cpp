@@ -8,7 +8,6 @@
 #include <vconf.h>
 #include <wifi_radio.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,12 +27,6 @@
 #include "setting/PXN_partition_switch.h"
 #include "setting/wifi_direct_5g.h"
 
-namespace {
-
-const char MODEL[] = "RF-DEMO-01";
-
-}  // namespace
-
 std::string ScreenTour::db_path(const std::string &model) const
 {
     return dir_ + "/profile/" + model + "/db/engineer_mode.db";
@@ -47,21 +40,10 @@ void ScreenTour::SetUp()
     setenv("ENGINEER_MODE_SYSTEM_ROOT", system_root().c_str(), 1);
     /* The energy thread samples once at each start, then pauses. */
     energyinfo_set_sample_period_us(3600u * 1000000u);
-    baseline();
-}
-
-void ScreenTour::TearDown()
-{
-    unsetenv("ENGINEER_MODE_SYSTEM_ROOT");
-    AppTest::TearDown();
-}
-
-void ScreenTour::baseline()
-{
     set_str(VCONFKEY_REFRIGERATOR_ERROR_LIST, "E");
     set_str(VCONFKEY_LANGSET, "en_US.UTF-8");
     set_str(VCONFKEY_REGIONCODE, "KR");
-    set_str(VCONFKEY_REFRIGERATOR_MODEL_NAME, MODEL);
+    set_str(VCONFKEY_REFRIGERATOR_MODEL_NAME, "RF-DEMO-01");
     set_str(VCONFKEY_REFRIGERATOR_LOAD_STATUS, "COMP<br>FAN_F");
     set_str(VCONFKEY_REFRIGERATOR_ERROR_HISTORY, "22 35 E");
     set_str(VCONFKEY_EQUALIZER_PRODUCT_MODEL, "NUVR2.0");
@@ -81,7 +63,7 @@ void ScreenTour::baseline()
     ASSERT_EQ(vconf_set_bool(VCONFKEY_WIFI_DIRECT_PREFER_5G, 1), VCONF_OK);
     for (int k = 0; k < OPTION_BYTES; k++)
         set_int(option_byte_key(k).c_str(), 0);
-    faults::put_file(db_path(MODEL), faults::read_bytes(REFDB_PATH));
+    faults::put_file(db_path("RF-DEMO-01"), faults::read_bytes(REFDB_PATH));
     faults::put_file(system_root() + "/proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");
     faults::put_file(system_root() + "/proc/sys/kernel/version", "#1 SMP PREEMPT_DYNAMIC\n");
     faults::put_file(system_root() + "/etc/bsp_version", "BSP 1.0\n");
@@ -100,8 +82,7 @@ void ScreenTour::baseline()
 
 void ScreenTour::open_view(ScreenTour &t)
 {
-    /* As the main menu's entry opens it; the quick transition is over in
-     * a few frames. */
+    /* As the main menu's entry opens it, with the quick transition. */
     Elm_Object_Item *menu_item = nullptr;
     test_fridge_function_cb2(t.ad_->nf, nullptr, &menu_item);
     run_loop(0.02);
@@ -363,21 +344,9 @@ void ScreenTour::back_to_menu()
     EXPECT_EQ(nf_items(), 1);
 }
 
-bool ScreenTour::wait_until(const std::function<bool()> &done, double seconds)
-{
-    for (double waited = 0; waited < seconds && !done(); waited += 0.01)
-        run_loop(0.01);
-    return done();
-}
-
 Evas_Object *ScreenTour::popup()
 {
-    Evas *evas = evas_object_evas_get(appdata_get_win());
-    for (Evas_Object *o = evas_object_top_get(evas); o; o = evas_object_below_get(o)) {
-        const char *type = elm_object_widget_type_get(o);
-        if (type && std::string(type) == "Elm_Popup" && evas_object_visible_get(o))
-            return o;
-    }
-    return nullptr;
+    std::vector<Evas_Object *> shown = visible_popups();
+    return shown.empty() ? nullptr : shown.front();
 }
 

@@ -8,7 +8,6 @@
 #ifndef EM_SCREEN_TOUR_H
 #define EM_SCREEN_TOUR_H
 
-#include <functional>
 #include <string>
 
 #include "fixture.h"
@@ -43,13 +42,10 @@ public:
 
 protected:
     /* The fixture, quick naviframe transitions, the system files' root, an
-     * energy thread that samples once per start, and baseline(). */
+     * energy thread that samples once per start, and a healthy refrigerator:
+     * the link up, every key the screens read, the sample database, the
+     * system files, an active radio with one access point. */
     void SetUp() override;
-    void TearDown() override;
-    /* A healthy refrigerator: the link up, every key the screens read, the
-     * sample database, the system files, an active radio with one access
-     * point. */
-    void baseline();
 
     /* What the micom writes while the self diagnosis runs (nothing here). */
     virtual void during_self_test() {}
@@ -63,8 +59,6 @@ protected:
     void choose(const char *text);
     /* Presses back until the main menu is the only page. */
     void back_to_menu();
-    /* Runs the main loop until done() holds; false after seconds. */
-    static bool wait_until(const std::function<bool()> &done, double seconds);
     /* The popup shown on top, or NULL. */
     static Evas_Object *popup();
 
