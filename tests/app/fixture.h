@@ -32,7 +32,7 @@ protected:
     /* Lets pending events, signals and jobs run. */
     static void settle();
     /* Runs the main loop until done() holds; false after seconds. */
-    static bool wait_until(const std::function<bool()> &done, double seconds);
+    static bool wait_until(const std::function<bool()> &done, double seconds = 5);
 
     /* Opens the test view as the main menu's entry does (flag not 1). */
     void open_test_view();

@@ -135,16 +135,6 @@ protected:
         return std::find(all.begin(), all.end(), text) != all.end();
     }
 
-    /* Runs the main loop until done() holds (false after seconds). */
-    static bool wait_until(const std::function<bool()> &done, double seconds = 5)
-    {
-        for (double waited = 0; waited < seconds; waited += 0.05) {
-            if (done())
-                return true;
-            run_loop(0.05);
-        }
-        return done();
-    }
     static bool wait_log(const std::string &text)
     {
         return wait_until([&] { return logged(text); });
