@@ -87,38 +87,52 @@ public:
     std::string out() const { return read_file(out_); }
     std::string err() const { return read_file(err_); }
 
-    // Waits until the standard output holds text; false after timeout_s.
-    bool wait_output(const std::string &text, double timeout_s) const
+    // Waits until the standard output holds text; false after timeout_s or
+    // as soon as the program ended without printing it.
+    bool wait_output(const std::string &text, double timeout_s)
     {
-        for (double deadline = now() + timeout_s; out().find(text) == std::string::npos; ::usleep(5000))
-            if (now() > deadline)
+        for (double deadline = now() + timeout_s;; ::usleep(5000)) {
+            const bool ended = wait(0) != -1;
+            if (out().find(text) != std::string::npos)
+                return true;
+            if (ended || now() > deadline)
                 return false;
-        return true;
+        }
     }
 
-    // Sends sig (none for 0) and waits for the end. Returns the exit status,
-    // 128 + signal when a signal ended it, or -1 when it was still running
-    // after 10 s (it is killed then).
+    // Waits at most timeout_s for the end, sending nothing. Returns the exit
+    // status, 128 + signal when a signal ended it, or -1 while it still runs.
+    int wait(double timeout_s)
+    {
+        for (double deadline = now() + timeout_s; pid_ > 0; ::usleep(2000)) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            } else if (now() > deadline) {
+                return -1;
+            }
+        }
+        return status_;
+    }
+
+    // Sends sig (none for 0) and waits for the end. Returns what wait()
+    // does, -1 when it was still running after 10 s (it is killed then).
     int stop(int sig)
     {
-        if (pid_ <= 0)
-            return -1;
-        if (sig != 0)
+        if (pid_ > 0 && sig != 0)
             ::kill(pid_, sig);
-        int status = 0;
-        pid_t done = 0;
-        for (double deadline = now() + 10; done == 0 && now() < deadline; ::usleep(2000))
-            done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == 0) {
+        if (wait(10) == -1) {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
         }
-        pid_ = -1;
-        return done == 0 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return status_;
     }
 
 private:
     pid_t pid_ = -1;
+    int status_ = -1;  // what wait() found once the program ended
     std::string out_ = "/tmp/test-out-XXXXXX", err_ = "/tmp/test-err-XXXXXX";
 };
 
