@@ -8,6 +8,7 @@
 
 #include <Ecore.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -101,14 +102,22 @@ public:
     }
 
     // Waits at most timeout_s for the end, sending nothing. Returns the exit
-    // status, 128 + signal when a signal ended it, or -1 while it still runs.
+    // status, 128 + signal when a signal ended it, -1 while it still runs, or
+    // REAPED_ELSEWHERE when the process's Ecore main loop reaped it first
+    // (a test that needs the status resets SIGCHLD to SIG_DFL after
+    // ecore_init).
+    static constexpr int REAPED_ELSEWHERE = -2;
     int wait(double timeout_s)
     {
         for (double deadline = now() + timeout_s; pid_ > 0; ::usleep(2000)) {
             int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_) {
                 pid_ = -1;
                 status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            } else if (done == -1 && errno == ECHILD) {
+                pid_ = -1;  // ended, and an Ecore SIGCHLD handler took its status
+                status_ = REAPED_ELSEWHERE;
             } else if (now() > deadline) {
                 return -1;
             }
@@ -120,7 +129,9 @@ public:
     // does, -1 when it was still running after 10 s (it is killed then).
     int stop(int sig)
     {
-        if (pid_ > 0 && sig != 0)
+        if (pid_ <= 0)
+            return status_;  // never kill(-1): that would signal every process
+        if (sig != 0)
             ::kill(pid_, sig);
         if (wait(10) == -1) {
             ::kill(pid_, SIGKILL);

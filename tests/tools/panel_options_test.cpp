@@ -6,6 +6,7 @@
 
 #include "option_layout.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -114,6 +115,9 @@ struct save_watch {
             keys.push_back(option_byte_key(k));
         for (const std::string &key : keys)
             vconf_notify_key_changed(key.c_str(), changed_cb, this);
+        /* The watches started Ecore, whose SIGCHLD handler would reap the
+         * tool before the test reads its exit status. */
+        std::signal(SIGCHLD, SIG_DFL);
     }
     ~save_watch()
     {
