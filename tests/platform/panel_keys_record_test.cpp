@@ -264,6 +264,7 @@ TEST(RecordReplay, ChangesArriveInOrderAtTheirTimesDividedByTheSpeed)
                                                   "2.200000 db/t/A int 2\n"
                                                   "3.400000 db/t/A unset\n");
     arrivals_t arrivals;
+    std::filesystem::create_directories(dir.path() + "/db/t");  // watched before the first write
     ASSERT_EQ(vconf_store_notify_prefix("db/t/", arrival_cb, &arrivals), VCONF_OK);
     test_support::Child replay({PANEL_KEYS_PATH, "replay", file, "--speed", "2"});
     ASSERT_TRUE(test_support::spin_until(20, [&] { return arrivals.size() >= 5; })) << arrivals.size();
@@ -275,7 +276,7 @@ TEST(RecordReplay, ChangesArriveInOrderAtTheirTimesDividedByTheSpeed)
     for (size_t i = 0; i < arrivals.size(); ++i) {
         EXPECT_EQ(arrivals[i].first, expected[i].first) << i;
         if (i > 0) {
-            EXPECT_NEAR(arrivals[i].second - arrivals[1].second, expected[i].second, 0.15) << i;
+            EXPECT_NEAR(arrivals[i].second - arrivals[1].second, expected[i].second, 0.25) << i;
         }
     }
     vconf_store_ignore_prefix("db/t/", arrival_cb);
