@@ -1,6 +1,7 @@
 /*
  * panel-keys record and replay: the recording format, recording the state
- * and changes of prefixes, replay with its options and its refusals.
+ * and changes of prefixes, replay with its options, its timing and its
+ * refusals.
  */
 #include <vconf.h>
 #include <vconf_store.h>
