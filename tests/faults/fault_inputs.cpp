@@ -295,7 +295,7 @@ const std::vector<db_case> &db_cases()
              }
              write_file(p, data);
          },
-         {"file is not a database", "NULL == st"}, 2, "not"},
+         {"file is not a database", "NULL == st"}, 2, "cannot be read as a database"},
         /* A database header whose pages are missing. */
         {"truncated",
          [](path p, path sample) {

@@ -209,6 +209,7 @@ TEST_P(KeyFaults, MicomServiceSurvivesAnyCommandAndAnyArgument)
     ASSERT_EQ(vconf_set_str(TX, "REQ_STATUS_REQUEST_VERSION"), VCONF_OK);
     EXPECT_TRUE(service.wait_output("received REQ_STATUS_REQUEST_VERSION", 10)) << service.out();
     EXPECT_EQ(service.stop(SIGTERM), 0) << service.err();
+    EXPECT_NE(service.out().find("micom-service: stopped\n"), std::string::npos) << service.out();
     /* What it prints stays its own lines, whatever it received. */
     std::istringstream out(service.out());
     for (std::string line; std::getline(out, line);) {
@@ -298,6 +299,19 @@ TEST_F(ToolFaults, AStoreThatCannotBeWrittenRefusesEveryWriteWithItsReason)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "kept\n");
     EXPECT_EQ(faults::snapshot_keys(platform()), before);
+
+    /* Without the volatile part, and unable to make it: persistent keys
+     * stay readable, a volatile one is refused with the reason. */
+    faults::chmod_dirs(platform(), 0700);
+    fs::remove_all(platform() + "/run");
+    ASSERT_EQ(chmod(platform().c_str(), 0500), 0);
+    r = run_unprivileged({PANEL_KEYS_PATH, "get", "db/t/kept"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "kept\n");
+    r = run_unprivileged({PANEL_KEYS_PATH, "get", "memory/wifi/state"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "panel-keys: cannot read memory/wifi/state: cannot create " + platform() +
+                         "/run: Permission denied\n");
 
     faults::chmod_dirs(platform(), 0700);
     fs::remove_all(runtime);

@@ -293,11 +293,15 @@ TEST(MicomArgs, ConditionsAreParsedAndBadOnesRefusedWithAReason)
         message.clear();
         return micom_args_parse(int(argv.size()), argv.data(), &config, &message);
     };
-    ASSERT_EQ(parse({"--errors", "22  35", "--history=22 E", "--rollback", "--energy-period", "2.5"}), 0)
+    ASSERT_EQ(parse({"--errors", "22  35", "--history=22 E", "--rollback", "--energy-period", "2.5", "--model",
+                     "RF-TEST-02"}),
+              0)
         << message;
     EXPECT_EQ(config.errors, (std::vector<std::string>{"22", "35"}));
     EXPECT_EQ(config.history, "22 E");
-    EXPECT_TRUE(config.errors_given && config.history_given && config.rollback && !config.silent);
+    EXPECT_EQ(config.model, "RF-TEST-02");
+    EXPECT_TRUE(config.errors_given && config.history_given && config.model_given && config.rollback &&
+                !config.silent);
     EXPECT_DOUBLE_EQ(config.energy_period, 2.5);
     // Refused with a reason on one line (model names the application refuses).
     for (const char *bad : {"--errors=22 E", "--errors=1234", "--errors", "--model=a/b", "--model=..",

@@ -179,9 +179,6 @@ TEST_F(PanelOptions, ShowListsTheModelsOptionsInEitherLanguage)
     expect_refused({"frobnicate"}, 2, "unknown command frobnicate");
     EXPECT_EQ(tool({}).status, 2);
     EXPECT_EQ(tool({"--help"}).status, 0);
-    ASSERT_EQ(vconf_set_str(option_byte_key(4).c_str(), "x"), VCONF_OK);
-    expect_refused({"show"}, 1, "cannot read db/refrigerator/RefOption05");
-    ASSERT_EQ(vconf_set_int(option_byte_key(4).c_str(), 0), VCONF_OK);
     ASSERT_EQ(vconf_set_str(MODEL, "RF-NONE"), VCONF_OK);
     expect_refused({"show"}, 1, "cannot open the reference database of model RF-NONE");
     ASSERT_EQ(vconf_unset(MODEL), VCONF_OK);
@@ -254,8 +251,6 @@ TEST_F(PanelOptions, SetChangesOneOptionAndSavesAsTheScreenDoes)
     expect_refused({"set", "Ice maker", "1"}, 2, "has no option named \"Ice maker\"");
     expect_refused({"set", "twin", "1"}, 2, "\"twin\" names options 20 and 21");
     expect_refused({"set", "3"}, 2, "set takes NAME-OR-NUMBER and VALUE");
-    ASSERT_EQ(vconf_set_str(option_byte_key(12).c_str(), "x"), VCONF_OK);
-    expect_refused({"set", "3", "2"}, 1, "cannot read db/refrigerator/RefOption13");
 }
 
 TEST_F(PanelOptions, DamagedSnapshotsAreRefused)

@@ -89,22 +89,19 @@ TEST_F(RefdbCheck, SampleAndCleanDatabasesPassUnusableInputIsRefused)
     EXPECT_EQ(findings("", &status), lines_t{});
     EXPECT_EQ(status, 0);
 
-    // Usage errors and files that are no database: status 2, one line on
-    // standard error, nothing on standard output.
+    // Usage errors and files that are no regular file: status 2, one line on
+    // standard error, nothing on standard output (missing and damaged
+    // databases: the tools' fault matrix).
     std::string fifo = dir_ + "/fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string text = dir_ + "/text.db";
-    std::ofstream(text) << "not a database, but long enough to look like a file header...\n";
     for (const std::vector<std::string> &args :
-         {std::vector<std::string>{}, {"a.db", "b.db"}, {"--strict"}, {""}, {dir_ + "/missing.db"}, {dir_},
-          {fifo}, {text}}) {
+         {std::vector<std::string>{}, {"a.db", "b.db"}, {"--strict"}, {""}, {dir_}, {fifo}}) {
         test_support::RunResult result = check(args);
         EXPECT_EQ(result.status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(result.out, "");
         EXPECT_FALSE(result.err.empty());
     }
     EXPECT_NE(check({dir_}).err.find("not a regular file"), std::string::npos);
-    EXPECT_NE(check({text}).err.find("cannot be read as a database"), std::string::npos);
     EXPECT_EQ(check({"--help"}).status, 0);
 
     // An empty file is an empty database: every table missing.
