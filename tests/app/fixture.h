@@ -21,6 +21,10 @@
 #include "fridge-function-test/entry_monitor.h"
 #include "fridge-function-test/list_panel.h"
 
+/* Whether obj is a smart object (has members), not a basic one (rectangle,
+ * text, image ...) on which the canvas refuses the smart calls. */
+bool is_smart_object(const Evas_Object *obj);
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -79,6 +83,11 @@ protected:
     /* Presses the hardware more key (a real F2 key event) and lets the
      * handlers run. */
     static void press_more();
+
+    /* The error lines the toolkit logged since the test began (or since
+     * the last call), which then no longer fail the test: for a test that
+     * provokes them. Every other error line of the toolkit fails the test. */
+    static std::string take_toolkit_errors();
 
     /* The popups shown on the window, top first. */
     static std::vector<Evas_Object *> visible_popups();

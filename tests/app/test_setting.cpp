@@ -227,7 +227,11 @@ TEST_F(SettingTest, TapsBesideTheControlsDoNothingAndTheEqualizerRowOpensItsPopu
     tap_row_text(1);
     run_loop(0.1);
     EXPECT_EQ(shown_popup(), nullptr);
-    EXPECT_NE(open_equalizer(), nullptr);
+    Evas_Object *again = open_equalizer();
+    ASSERT_NE(again, nullptr);
+    /* Closed: the toolkit logs an error when the application ends with the
+     * popup up (its focus manager is gone before the popup), not yet mended. */
+    press(again, "button2");
 }
 
 TEST_F(SettingTest, RealisingRowsReadsTheKeysAgainAndWritesNothing)

@@ -229,6 +229,9 @@ TEST_F(ShellTest, LoadEdjFailsCleanlyOnAMissingGroupOrFile)
     EXPECT_EQ(load_edj(ad_->win, app_res_path("edje/monitor.edj").c_str(), "no_such_group"),
               nullptr);
     EXPECT_EQ(load_edj(ad_->win, "/nonexistent/file.edj", "main"), nullptr);
+    std::string errors = take_toolkit_errors();
+    EXPECT_NE(errors.find("no_such_group"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("/nonexistent/file.edj"), std::string::npos) << errors;
     Evas_Object *ok = load_edj(ad_->win, app_res_path("edje/monitor.edj").c_str(), "main");
     ASSERT_NE(ok, nullptr);
     EXPECT_FALSE(evas_object_visible_get(ok)) << "the caller shows the layout";

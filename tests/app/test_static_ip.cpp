@@ -304,6 +304,10 @@ TEST_F(StaticIpTest, EveryBackPressPopsOneItemAndLeavingEndsWhatTheScreenStarted
         bool activated = false;
         EXPECT_EQ(wifi_is_activated(&activated), WIFI_ERROR_INVALID_OPERATION);
     }
+    /* Opened again while the last screen's message was up, the screen made
+     * the toolkit look up the focus of a widget of the screen gone (the
+     * message holds it): logged by the toolkit, wrong, not yet mended. */
+    EXPECT_EQ(take_toolkit_errors().find("efl_ui_focus_object_focus_manager_get"), 0u);
 
     /* Left before the soft AP reported itself off: no search then. */
     ASSERT_EQ(vconf_set_bool(wifi_radio::softap_key, 1), 0);
