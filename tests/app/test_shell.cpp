@@ -237,7 +237,7 @@ bool stacked_above(Evas_Object *a, Evas_Object *b)
 
 }  // namespace
 
-TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
+TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCountAndReopeningBuildsOneSet)
 {
     elm_config_transition_duration_factor_set(0.05);  // quick naviframe transitions
     Evas_Object *main_layout = appdata_get_layout();
