@@ -3,7 +3,8 @@
  * directory per test, the application's _create run on Elementary's buffer
  * engine, and helpers that act and look as a person would (clicks by real
  * mouse events, back by a real key press, the log box text, list rows, the
- * test view's text parts, keys, log lines).
+ * test view's text parts, keys, log lines). A test fails when the toolkit
+ * logs an error line while it runs.
  */
 #ifndef EM_TEST_FIXTURE_H
 #define EM_TEST_FIXTURE_H
@@ -20,6 +21,10 @@
 #include "main.h"
 #include "fridge-function-test/entry_monitor.h"
 #include "fridge-function-test/list_panel.h"
+
+/* Whether obj is a smart object (has members), not a basic one (rectangle,
+ * text, image ...) on which the canvas refuses the smart calls. */
+bool is_smart_object(const Evas_Object *obj);
 
 class AppTest : public ::testing::Test {
 protected:
@@ -87,6 +92,11 @@ protected:
     /* Objects on the window's canvas: each top-level object with its
      * members, but those for which skip (when given) holds. */
     static int canvas_objects(bool (*skip)(Evas_Object *) = nullptr);
+
+    /* The error lines the toolkit logged since the test began (or since
+     * the last call), which then no longer fail the test: for a test that
+     * provokes them. Every other error line of the toolkit fails the test. */
+    static std::string take_toolkit_errors();
 
     std::string dir_;
     appdata_s *ad_ = nullptr;

@@ -1,9 +1,9 @@
 /*
  * What the look tests share: geometry, the WCAG contrast of the window's
  * pixels as the buffer engine renders them, the text objects drawn on the
- * canvas, where a textblock wrapped its lines, the toolkit's error lines, and
- * a fixture with the window focused (as on a panel), the sample database
- * installed and the micom link up.
+ * canvas, where a textblock wrapped its lines, and a fixture with the window
+ * focused (as on a panel), the sample database installed and the micom link
+ * up.
  */
 #ifndef EM_TEST_LOOK_H
 #define EM_TEST_LOOK_H
@@ -12,9 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -133,18 +131,6 @@ struct snapshot {
     bool uniform(const rect &area) const { return spread(area, at(std::max(area.x, 0), std::max(area.y, 0))) == 0; }
 };
 
-/* Whether obj has members: a smart object, not a basic one (rectangle,
- * text, image ...), on which the canvas refuses the smart calls. */
-inline bool is_smart(const Evas_Object *obj)
-{
-    const char *type = evas_object_type_get(obj);
-    for (const char *basic : {"rectangle", "text", "textblock", "textgrid", "image", "line", "polygon",
-                              "vectors", "vg"})
-        if (type && !strcmp(type, basic))
-            return false;
-    return type != nullptr;
-}
-
 /* A text or textblock object drawn on the canvas, with its text as set
  * (markup for a textblock). */
 struct drawn_text {
@@ -171,7 +157,7 @@ inline drawn_text find_text(Evas_Object *win, const std::string &what)
             text.erase(at, 3);
         if (t && text.find(what) != std::string::npos && geometry(obj).w > 0 && geometry(obj).h > 0)
             found = {t, geometry(obj), obj};
-        if (!is_smart(obj))
+        if (!is_smart_object(obj))
             return;
         Eina_List *members = evas_object_smart_members_get(obj);
         void *member;
@@ -211,34 +197,13 @@ inline void expect_wraps_between_words(const Evas_Object *textblock)
     EXPECT_GT(wraps, 0) << "the text is long enough to wrap";
 }
 
-/* Each ERR or CRI line of the toolkit's log; every line goes on to stderr. */
-inline std::vector<std::string> toolkit_errors;
-
-inline void toolkit_log_cb(const Eina_Log_Domain *domain, Eina_Log_Level level, const char *file,
-                           const char *fnc, int line, const char *fmt, void *data, va_list args)
-{
-    if (level <= EINA_LOG_LEVEL_ERR) {
-        va_list copy;
-        va_copy(copy, args);
-        char message[512];
-        vsnprintf(message, sizeof message, fmt, copy);
-        va_end(copy);
-        toolkit_errors.push_back(std::string(domain ? domain->name : "?") + ": " + (fnc ? fnc : "?") + ": " +
-                                 message);
-    }
-    eina_log_print_cb_stderr(domain, level, file, fnc, line, fmt, data, args);
-}
-
 /* The application with its window focused, the sample database installed
- * and the micom link up; the toolkit's error lines collected. */
+ * and the micom link up. */
 class LookTest : public AppTest {
 protected:
     void SetUp() override
     {
-        toolkit_errors.clear();
-        eina_log_print_cb_set(toolkit_log_cb, nullptr);
         AppTest::SetUp();
-        eina_log_print_cb_set(toolkit_log_cb, nullptr);
         /* The focus manager works as on a panel, whose window has the focus. */
         ecore_evas_focus_set(ecore_evas_ecore_evas_get(evas_object_evas_get(ad_->win)), EINA_TRUE);
         std::ifstream sql(std::filesystem::path(__FILE__).parent_path() / "../../tools/refdb/engineer_mode.sql");
@@ -248,20 +213,6 @@ protected:
         make_db("RF-DEMO-01", text.str());
         set_str("memory/refrigerator/ErrorList", "E");  // the micom link is up
         run_loop(0.05);
-    }
-    void TearDown() override
-    {
-        AppTest::TearDown();
-        eina_log_print_cb_set(eina_log_print_cb_stderr, nullptr);
-    }
-    /* The toolkit's error lines since the last call, one per line. */
-    static std::string errors()
-    {
-        std::string all;
-        for (const std::string &line : toolkit_errors)
-            all += line + "\n";
-        toolkit_errors.clear();
-        return all;
     }
     /* Checks that the text drawn in the area reads at 4.5:1 or better on
      * what it stands on, as rendered now; returns the contrast. */

@@ -68,27 +68,6 @@ TEST_F(ShellTest, OnlyTheFridgeViewRequestLaunchesTheTestViewOnceAndBackEndsTheA
     EXPECT_EQ(button_count(), 0);
 }
 
-TEST_F(ShellTest, BackLeavesTheTestViewWithAllItMadeAndReopeningBuildsOneSet)
-{
-    open_test_view();
-    EXPECT_NE(appdata_get_fridgeLaunchFlag(), 1);
-    int buttons = button_count();
-    ASSERT_GT(buttons, 0);
-    elm_list_clear(get_li_main());
-    elm_list_item_append(get_li_sub(), "left over", nullptr, nullptr, nullptr, nullptr);
-
-    EXPECT_TRUE(press_back()) << "leaving a test view opened from the menu keeps the app";
-    EXPECT_EQ(nf_items(), 1);
-    EXPECT_EQ(get_li_main(), nullptr);
-    EXPECT_EQ(entry_monitor_get_entry(), nullptr);
-    EXPECT_EQ(button_count(), 0);
-
-    open_test_view();
-    EXPECT_EQ(button_count(), buttons);
-    EXPECT_EQ(rows(get_li_main()), std::vector<std::string>(7, "N/A"));
-    EXPECT_EQ(rows(get_li_sub()), std::vector<std::string>(7, "N/A"));
-}
-
 TEST_F(ShellTest, OverlayCoversLogBoxAndListsAndSwallowsTheirClicks)
 {
     open_test_view();
@@ -229,6 +208,9 @@ TEST_F(ShellTest, LoadEdjFailsCleanlyOnAMissingGroupOrFile)
     EXPECT_EQ(load_edj(ad_->win, app_res_path("edje/monitor.edj").c_str(), "no_such_group"),
               nullptr);
     EXPECT_EQ(load_edj(ad_->win, "/nonexistent/file.edj", "main"), nullptr);
+    std::string errors = take_toolkit_errors();
+    EXPECT_NE(errors.find("no_such_group"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("/nonexistent/file.edj"), std::string::npos) << errors;
     Evas_Object *ok = load_edj(ad_->win, app_res_path("edje/monitor.edj").c_str(), "main");
     ASSERT_NE(ok, nullptr);
     EXPECT_FALSE(evas_object_visible_get(ok)) << "the caller shows the layout";
@@ -255,7 +237,7 @@ bool stacked_above(Evas_Object *a, Evas_Object *b)
 
 }  // namespace
 
-TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
+TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCountAndReopeningBuildsOneSet)
 {
     elm_config_transition_duration_factor_set(0.05);  // quick naviframe transitions
     Evas_Object *main_layout = appdata_get_layout();
@@ -268,10 +250,13 @@ TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
     };
     int before = canvas_objects();
     std::vector<int> counts;
+    int buttons = 0;
     for (int visit = 0; visit < 30; ++visit) {
         Elm_Object_Item *fake_item = nullptr;
         test_fridge_function_cb2(ad_->nf, nullptr, &fake_item);
         ASSERT_NE(appdata_get_layout(), main_layout);
+        buttons = button_count();
+        ASSERT_GT(buttons, 0);
         ASSERT_TRUE(stacked_above(ad_->conform, main_layout)) << "visit " << visit;
         run_loop(0.05);
         ASSERT_TRUE(press_back(0.05));
@@ -285,6 +270,9 @@ TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
     EXPECT_EQ(ad_->conform, nullptr);
     EXPECT_EQ(appdata_get_edje(), nullptr);
     EXPECT_EQ(appdata_get_block_edje(), nullptr);
+    EXPECT_EQ(get_li_main(), nullptr);
+    EXPECT_EQ(entry_monitor_get_entry(), nullptr);
+    EXPECT_EQ(button_count(), 0);
     EXPECT_EQ(nf_items(), 1);
     EXPECT_TRUE(stacked_above(main_layout, appdata_get_bg())) << "the main menu is hidden";
 
@@ -299,6 +287,9 @@ TEST_F(ShellTest, LeavingTheTestViewReturnsTheObjectCount)
     EXPECT_EQ(nf_items(), 2);
     EXPECT_EQ(appdata_get_layout(), reopened);
     EXPECT_NE(appdata_get_edje(), nullptr);
+    EXPECT_EQ(button_count(), buttons);
+    EXPECT_EQ(rows(get_li_main()), std::vector<std::string>(7, "N/A"));
+    EXPECT_EQ(rows(get_li_sub()), std::vector<std::string>(7, "N/A"));
     EXPECT_TRUE(stacked_above(ad_->conform, main_layout));
     ASSERT_TRUE(press_back());
     ASSERT_TRUE(wait_closed());

@@ -2,8 +2,7 @@
  * How the test view and the main menu look, measured on the pixels the
  * buffer engine renders: the contrast of what the screens write while the
  * blocking overlay is up, where the busy indicator sits, pages and lists
- * that fill their areas, Korean text that wraps only between words, and no
- * error line from the toolkit while the view and its screens open.
+ * that fill their areas, and Korean text that wraps only between words.
  */
 #include <string>
 #include <vector>
@@ -212,49 +211,6 @@ TEST(KeepHangulWords, JoinsTheSyllablesOfEachWordOnly)
 
     std::string once = keep_hangul_words("점검하세요 센서");
     EXPECT_EQ(keep_hangul_words(once), once);
-}
-
-TEST_F(ViewLookTest, ToolkitLogsNoErrorWhileTheViewAndItsScreensOpen)
-{
-    /* Each screen by its button, with two of its ticks (the LCD check's
-     * buttons are built hidden: a press there reaches none). */
-    const struct {
-        const char *name;
-        int x, y;
-        Eina_Bool (*tick)(void *);
-    } screens[] = {
-        {"system information", 10, 1390, nullptr},
-        {"load status", 230, 1390, _timer1_loadstatus_cb},
-        {"self diagnosis", 450, 1390, _timer1_selfdiagnosis_cb},
-        {"error history", 670, 1390, _timer1_errorHistory_cb},
-        {"model option", 10, 1455, _timer1_modeloption_cb},
-        {"force run", 230, 1455, nullptr},
-        {"control option", 450, 1455, control_option_refresh},
-        {"energy information", 10, 1585, nullptr},
-        {"backlight check", 890, 1455, nullptr},
-        {"pixel check", 890, 1390, nullptr},
-    };
-    set_str("memory/refrigerator/LoadStatus", "COMP<br>FAN_F");
-    set_str("memory/refrigerator/ErrorList", "22 35 E");
-    set_str("db/refrigerator/ErrorHistory", "12 22 E");
-    for (const char *language : {"en_US.UTF-8", "ko_KR.UTF-8"}) {
-        set_str("db/menu_widget/language", language);
-        open_test_view();
-        for (const auto &screen : screens) {
-            press(screen.x, screen.y);
-            for (int i = 0; i < 2 && screen.tick; i++)
-                screen.tick(nullptr);
-            /* A row of each list chosen, as a tap does (the energy screen's
-             * first row starts a measurement). */
-            for (Evas_Object *list : {get_li_main(), get_li_sub()})
-                if (Elm_Object_Item *first = elm_list_first_item_get(list))
-                    elm_list_item_selected_set(first, EINA_TRUE);
-            run_loop(0.1);
-            EXPECT_EQ(errors(), "") << language << ", " << screen.name;
-        }
-        ASSERT_TRUE(press_back());
-        EXPECT_EQ(errors(), "") << language << ", back to the menu";
-    }
 }
 
 TEST_F(ViewLookTest, LongReportsInTheLogBoxStayReadable)
