@@ -20,6 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app_base_view.h"
 #include "common.h"
@@ -74,6 +75,34 @@ void bind_catalogue()
 bool test_view_open()
 {
     return get_li_main() != nullptr;
+}
+
+/* Adds the popups among obj's descendants to found. */
+void find_popups(Eo *obj, std::vector<Eo *> &found)
+{
+    Eina_Iterator *children = efl_children_iterator_new(obj);
+    Eo *child = nullptr;
+    EINA_ITERATOR_FOREACH(children, child)
+    {
+        const char *type = elm_object_widget_type_get(child);
+        if (type && std::strcmp(type, "Elm_Popup") == 0)
+            found.push_back(child);
+        else
+            find_popups(child, found);
+    }
+    eina_iterator_free(children);
+}
+
+/* Deletes the popups still open. Deleted with the window, a popup goes
+ * while the widget it was made on is going, and hands the focus back to a
+ * focus manager that is already gone (the toolkit logs an error); deleted
+ * first, it hands it back to the window. */
+void delete_popups(Evas_Object *win)
+{
+    std::vector<Eo *> popups;
+    find_popups(win, popups);
+    for (Eo *popup : popups)
+        evas_object_del(popup);
 }
 
 }  // namespace
@@ -183,6 +212,8 @@ void _terminate(void *user_data)
     if (!user_data)
         return;
     auto *data = static_cast<appdata_s *>(user_data);
+    if (data->win)
+        delete_popups(data->win);
     if (data->win)
         evas_object_del(data->win);
     delete_backlight();

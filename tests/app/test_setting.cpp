@@ -227,9 +227,7 @@ TEST_F(SettingTest, TapsBesideTheControlsDoNothingAndTheEqualizerRowOpensItsPopu
     EXPECT_EQ(shown_popup(), nullptr);
     Evas_Object *again = open_equalizer();
     ASSERT_NE(again, nullptr);
-    /* Closed: the toolkit logs an error when the application ends with the
-     * popup up (its focus manager is gone before the popup), not yet mended. */
-    press(again, "button2");
+    /* Left up: the application ends with the popup open. */
 }
 
 TEST_F(SettingTest, RealisingRowsReadsTheKeysAgainAndWritesNothing)
