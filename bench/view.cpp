@@ -330,24 +330,30 @@ double median_of(const floor_figures &f, bool frame)
 void report(const char *what, const tick_parts &t, double bound)
 {
     print_line(what, t.work, bound);
+    bool over = percentile(t.work, 0.5) > bound;
     /* Ticks that leave the box as it was draw no box to compare. */
     bool box_changes = std::adjacent_find(t.shown.begin(), t.shown.end(),
                                           std::not_equal_to<>()) != t.shown.end();
     double frame = percentile(t.frame, 0.5);
-    bool over = percentile(t.work, 0.5) > bound;
-    if (!box_changes || (frame < 0.05 && !over)) {
-        std::printf("    frame %.2f ms\n", frame);
-        return;
-    }
-    floor_figures floor = measure_floor(t.shown);
-    if (over && !t.callback.empty())
+    floor_figures floor;
+    if (box_changes && (over || frame >= 0.05))
+        floor = measure_floor(t.shown);
+    if (over && !t.callback.empty()) {
         std::printf("    of which (medians): callback %.2f ms, text into the entry %.2f ms, "
-                    "toolkit layout %.2f ms; a bare entry given the same texts: %.2f ms\n",
+                    "toolkit layout %.2f ms",
                     percentile(t.callback, 0.5), percentile(t.text, 0.5),
-                    percentile(t.layout, 0.5), median_of(floor, false));
-    std::printf("    frame %.2f ms; the toolkit's frame of a bare entry with the same texts "
-                "%.2f ms (%.2f x)\n",
-                frame, median_of(floor, true), frame / std::max(median_of(floor, true), 0.01));
+                    percentile(t.layout, 0.5));
+        if (!floor.work.empty())
+            std::printf("; a bare entry given the same texts: %.2f ms", median_of(floor, false));
+        std::printf("\n");
+    }
+    if (floor.frame.empty() || frame < 0.05)
+        std::printf("    frame %.2f ms\n", frame);
+    else
+        std::printf("    frame %.2f ms; the toolkit's frame of a bare entry with the same texts "
+                    "%.2f ms (%.2f x)\n",
+                    frame, median_of(floor, true),
+                    frame / std::max(median_of(floor, true), 0.01));
     std::fflush(stdout);
 }
 

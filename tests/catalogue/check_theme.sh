@@ -71,7 +71,7 @@ need_emit() {
     if has "$1" "$2" emit "$3|$4"; then ok; else fail "$2: nothing emits \"$3\" \"$4\""; fi
 }
 
-for style in basic bottom popup text textbutton; do
+for style in default basic bottom popup text textbutton; do
     g="elm/button/base/$style"
     need_parts "$theme" "$g" elm.text elm.swallow.content
     need_emit "$theme" "$g" "elm,action,click" elm
